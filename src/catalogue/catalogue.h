@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// The language catalogue Tool.sii: the texts of one window's language section, read through that
+// window's fixed buffer.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace korva {
+
+class Prompter;
+
+inline constexpr std::size_t kMainBuffer = 1000;
+inline constexpr std::size_t kDialogBuffer = 500;
+inline constexpr const char* kDesignTitle = "Korva Install Assistantツール Ver.1.30";
+
+// ToolSii_Path: the executable's folder text followed by the catalogue name.
+std::string ToolSii_Path_for(const std::string& executable_folder);
+
+struct LanguageChoice {
+    std::string LangSelect;
+    std::string title;  // window title including the blank and the version
+};
+
+// Chooses the language section from [Languages] Default and forms the main window title.
+LanguageChoice choose_language(const std::string& tool_sii_path);
+
+class Catalogue {
+public:
+    Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len);
+
+    const std::string& path() const { return path_; }
+    const std::string& section() const { return section_; }
+    std::size_t buffer_len() const { return buffer_len_; }
+
+    // Text of a key of this window's language section.
+    std::string text(const std::string& key) const;
+    // Text of a key of a fixed section (Setup, LanguagesSub, Subfolder, ...).
+    std::string read(const std::string& section, const std::string& key,
+                     const std::string& default_value = "") const;
+
+    // The same catalogue seen by a window with another section or buffer.
+    Catalogue with_section(std::string section, std::size_t buffer_len) const;
+
+    // Message box text of one key, or two keys joined by CR LF.
+    std::string message_text(const std::string& key,
+                             const std::optional<std::string>& second = std::nullopt) const;
+    // Shows that text with the title of "MsgErr", OK only.
+    void show(Prompter& prompter, const std::string& key,
+              const std::optional<std::string>& second = std::nullopt) const;
+
+private:
+    std::string path_;
+    std::string section_;
+    std::size_t buffer_len_;
+};
+
+}  // namespace korva

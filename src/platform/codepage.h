@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// Texts inside the program are UTF-8; files that Windows would write in the "ANSI code page"
+// (catalogue, package INI files, Config.ini, scripts, Setup.sii) are converted at the boundary.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace korva {
+
+class CodePage {
+public:
+    // The code page of the running system: KORVA_CODEPAGE, else the locale's character set when it
+    // is not plain ASCII, else UTF-8 (Windows: the system ANSI code page).
+    static CodePage system();
+    explicit CodePage(std::string iconv_name);
+
+    const std::string& name() const { return name_; }
+
+    // Lossy only for characters the code page cannot hold; those become '?'.
+    std::string to_ansi(std::string_view utf8) const;
+    // Bytes that do not decode are kept as U+FFFD so that nothing aborts on a binary file.
+    std::string from_ansi(std::string_view ansi) const;
+
+    // Byte length of the text in this code page (a double-byte character counts 2).
+    std::size_t ansi_length(std::string_view utf8) const;
+
+    // Number of bytes (at most max_bytes) of the ANSI text that end on a character boundary, so a
+    // cut never leaves half a double-byte character.
+    std::size_t boundary_at_most(std::string_view ansi, std::size_t max_bytes) const;
+
+    // Lead byte of a double-byte character in this code page (false for single-byte code pages).
+    bool is_lead_byte(unsigned char byte) const;
+
+private:
+    std::string name_;
+    int dbcs_kind_ = 0;  // 0 single byte, 932, 936/949/950 lead ranges, or 65001 for UTF-8
+};
+
+}  // namespace korva

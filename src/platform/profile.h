@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+// Windows profile (INI) files, read and written with the semantics of the ANSI profile functions:
+// names matched without regard to case, first match wins, untouched lines kept byte for byte,
+// new sections appended at the end. Values cross the boundary as UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+
+namespace korva::profile {
+
+// GetPrivateProfileStringA with a caller buffer of buffer_len characters: the value is cut to
+// buffer_len - 1 bytes of the ANSI text (never in the middle of a double-byte character), ends at
+// its first NUL, and is the default when the file, the section or the key is missing.
+std::string get_string(const std::string& path, const std::string& section, const std::string& key,
+                       const std::string& default_value, std::size_t buffer_len,
+                       const CodePage& cp = CodePage::system());
+
+// WritePrivateProfileStringA. Throws PlatformError when the file cannot be written.
+void write_string(const std::string& path, const std::string& section, const std::string& key,
+                  const std::string& value, const CodePage& cp = CodePage::system());
+
+// WritePrivateProfileSectionA: every key of the section is replaced by the lines ("key=value");
+// an empty list leaves the section without keys.
+void write_section(const std::string& path, const std::string& section,
+                   const std::vector<std::string>& lines, const CodePage& cp = CodePage::system());
+
+// Byte-level forms on the file's own bytes, for the tests of the reference's rules.
+std::string get_string_bytes(const std::string& file_bytes, const std::string& section,
+                             const std::string& key, const std::string& default_value,
+                             std::size_t buffer_len, const CodePage& cp);
+std::string write_string_bytes(const std::string& file_bytes, const std::string& section,
+                               const std::string& key, const std::string& value);
+std::string write_section_bytes(const std::string& file_bytes, const std::string& section,
+                                const std::vector<std::string>& lines);
+
+}  // namespace korva::profile
