@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+// The state of one window control, held in the core so the window rules are tested without a
+// display; the Qt windows only mirror it.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dialogs/list_state.h"
+
+namespace korva {
+
+struct Control {
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control() = default;
+
+    std::string caption;  // labels, frames, buttons, check boxes, option buttons, window title
+    std::string text;     // text boxes
+    int value = 0;        // check box 0/1; option button 1 when selected
+    bool enabled = true;
+    bool visible = true;
+};
+
+// Drop-down lists and list boxes. Some lists live in the package state; `list` then points there
+// instead of at `own`.
+struct ListControl : Control {
+    ListState own;
+    ListState* list = &own;
+    std::vector<int> item_data;
+
+    std::string list_text() const { return list->text(); }
+};
+
+using ControlTable = std::vector<std::pair<const char*, Control*>>;
+
+}  // namespace korva

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+// The main window `Main` without its widgets: every control's state, the package state, and the
+// event handlers with their rules. The Qt window mirrors this and forwards its events here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/control.h"
+#include "catalogue/catalogue.h"
+#include "dialogs/context.h"
+#include "dialogs/wait_view.h"
+#include "source/package_state.h"
+
+namespace korva {
+
+class MainForm {
+public:
+    explicit MainForm(Context ctx);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Start-up from the captions on: tool mode and the initial state of every control.
+    void Form_Load_controls();
+
+    // Every control with its name, for the window that mirrors them.
+    ControlTable controls();
+
+    // ---- option rules (main_form_options.cpp)
+    void Chk_SI_Click();
+    void Chk_UserI_Click();
+    void In_Path_GotFocus();
+    void Out_Path_GotFocus();
+    void Com_Brow_Click();
+    void Check_Value_Protocol();
+    // Sets the silent-install box from code; unticking runs the unticked rule as a nested event.
+    void set_Chk_SI(int value);
+    void Model_Name_Clear();
+    void Emu_Name_Clear();
+    bool In_Path_Sub_Check(const std::string& strSubFolder);
+
+    // ---- printer list (main_form_printers.cpp)
+    void Add_Click();
+    void Delete_Click();
+    void Printer_List_Click();
+    void Printer_Name_Add();
+    void Model_Name_Click();
+    void Emu_Name_Click();
+    void P_Standard_Click();
+    void P_Qx_Click();
+    void Pr_Raw_Click();
+    void Pr_Lpr_Click();
+    bool Check_Value();
+    bool Check_Value_UserI();
+    bool Check_Value_SI();
+    bool Printer_Add_Check();
+    // Horizontal extent of Printer_List in pixels, recomputed after Add and Delete.
+    int printer_list_extent_px = 0;
+    int twips_per_pixel = 15;
+
+    // ---- Create (main_form_create.cpp)
+    void Com_OK_Click(WaitView& wait, OwnerView& owner);
+    bool Check_Out_Value();
+
+    // ---- controls of the window, named as in the window design
+    Control Main;  // the window itself: caption = title
+    Control Label14;
+    ListControl cb_SelectSoft;
+    Control Label1, In_Path, Label2, Out_Path, Com_Brow;
+    Control Frame3, Chk_SI, Chk_UserI;
+    Control Frame6, Label6, Acount_Name, Label8, Domain_Name, Label9, Password;
+    Control Label15;
+    ListControl Language_Name;
+    Control Frame7, Chk_DlgReboot, Frame2, S_Yes, S_No;
+    Control Frame5, Chk_AutoConfig, Label10, Label3;
+    ListControl Model_Name;
+    Control Label11;
+    ListControl Emu_Name;
+    Control Label5, IP_Address, Label4, Printer_Name;
+    Control Frame1, D_Yes, D_No;
+    Control Frame4, P_Standard, P_Qx, Frame8, Pr_Raw, Pr_Lpr;
+    Control Label12, Protocol_Raw, Label13, Protocol_Lpr;
+    Control Add, Delete;
+    ListControl Printer_List;
+    Control Com_OK, Com_End;
+
+    // ---- state fields
+    PackageState pkg;
+    std::string View_Mode = "0";
+    int Path_Focus = 0;
+    int DefPrinter_No = 0;
+    int DefPrinter_Flag = 0;
+    std::string DefPrinter_Name;
+    std::vector<std::string> Engine_Dll;
+    std::vector<std::string> Engine_V5;
+
+    const Catalogue& catalogue() const { return ctx_.catalogue; }
+    Context& context() { return ctx_; }
+
+    // Selects one option of a pair and clears its partner, as option buttons in one frame do.
+    static void select_option(Control& chosen, Control& partner);
+
+private:
+    Context ctx_;
+};
+
+// The silent-install group and the user-install group, in the order the rules enable them.
+std::vector<Control*> silent_install_group(MainForm& f);
+
+}  // namespace korva

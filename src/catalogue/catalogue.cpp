@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+// Catalogue lookups go through the profile reader with the window's buffer length, so a text is
+// cut exactly where the fixed buffers of the windows cut it.
+#include "catalogue/catalogue.h"
+
+#include "dialogs/prompter.h"
+#include "platform/path.h"
+#include "platform/profile.h"
+
+namespace korva {
+
+std::string ToolSii_Path_for(const std::string& executable_folder) {
+    return with_trailing_sep(executable_folder) + "Tool.sii";
+}
+
+LanguageChoice choose_language(const std::string& tool_sii_path) {
+    Catalogue setup(tool_sii_path, "Setup", kMainBuffer);
+    const std::string selector = setup.read("Languages", "Default");
+    LanguageChoice choice;
+    // Only these two exact spellings name a language; anything else is a section name.
+    if (selector == "0x0011") {
+        choice.LangSelect = "StringJp";
+        choice.title = setup.read("Setup", "AppNameJp");
+    } else if (selector == "0x0009") {
+        choice.LangSelect = "StringEn";
+        choice.title = setup.read("Setup", "AppNameEn");
+    } else {
+        choice.LangSelect = selector;
+        choice.title = kDesignTitle;
+    }
+    choice.title += " " + setup.read("Setup", "Version");
+    return choice;
+}
+
+Catalogue::Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len)
+    : path_(std::move(tool_sii_path)), section_(std::move(section)), buffer_len_(buffer_len) {}
+
+std::string Catalogue::text(const std::string& key) const { return read(section_, key); }
+
+std::string Catalogue::read(const std::string& section, const std::string& key,
+                            const std::string& default_value) const {
+    return profile::get_string(path_, section, key, default_value, buffer_len_);
+}
+
+Catalogue Catalogue::with_section(std::string section, std::size_t buffer_len) const {
+    return Catalogue(path_, std::move(section), buffer_len);
+}
+
+std::string Catalogue::message_text(const std::string& key,
+                                    const std::optional<std::string>& second) const {
+    std::string text = this->text(key);
+    if (second) text += "\r\n" + this->text(*second);
+    return text;
+}
+
+void Catalogue::show(Prompter& prompter, const std::string& key,
+                     const std::optional<std::string>& second) const {
+    prompter.message(message_text(key, second), text("MsgErr"));
+}
+
+}  // namespace korva

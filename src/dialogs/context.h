@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// What core procedures need of the world: the window's catalogue, someone to ask, the file
+// system, the code page of files and a way to keep the window alive during long work.
+#pragma once
+
+#include <functional>
+
+#include "catalogue/catalogue.h"
+#include "dialogs/prompter.h"
+#include "platform/codepage.h"
+#include "platform/filesystem.h"
+#include "platform/process.h"
+
+namespace korva {
+
+struct Context {
+    const Catalogue& catalogue;
+    Prompter& prompter;
+    FileSystem& fs;
+    CodePage codepage = CodePage::system();
+    EventPump pump = [] {};
+    // The folder that holds the executable, Tool.sii and Tool.bin (ends in the separator).
+    std::string program_folder;
+    // Where the script encoder is placed; the system directory in real runs, a temporary
+    // folder in tests.
+    std::string system_folder;
+};
+
+}  // namespace korva
