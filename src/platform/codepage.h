@@ -10,10 +10,11 @@
 namespace korva {
 
 class CodePage {
-public:
+  public:
     // The code page of the running system: KORVA_CODEPAGE, else the locale's character set when it
     // is not plain ASCII, else UTF-8 (Windows: the system ANSI code page).
     static CodePage system();
+    // Throws PlatformError when iconv does not know the name.
     explicit CodePage(std::string iconv_name);
 
     const std::string& name() const { return name_; }
@@ -33,9 +34,22 @@ public:
     // Lead byte of a double-byte character in this code page (false for single-byte code pages).
     bool is_lead_byte(unsigned char byte) const;
 
-private:
+    // Byte length of the character that starts at pos (1 for a single byte, and for a lead byte
+    // without a valid trail, so a walk always moves on); 0 when pos is at or past the end.
+    std::size_t char_length(std::string_view ansi, std::size_t pos) const;
+
+    // The text with its letters lowered character by character, for matching names without
+    // regard to case: ASCII letters always, Latin letters in Western single-byte code pages. Trail
+    // bytes of double-byte characters are never touched (in code page 932 they include A-Z).
+    std::string fold_case(std::string_view ansi) const;
+
+  private:
+    bool multi_byte() const;
+
     std::string name_;
-    int dbcs_kind_ = 0;  // 0 single byte, 932, 936/949/950 lead ranges, or 65001 for UTF-8
+    // 0 single byte, 932, 936/949/950 lead ranges, 65001 for UTF-8; also 54936 (GB18030),
+    // 20932 (EUC-JP), and 1252/28591 for single-byte Western code pages (case folding only).
+    int dbcs_kind_ = 0;
 };
 
 }  // namespace korva

@@ -14,24 +14,38 @@ namespace korva::profile {
 
 // GetPrivateProfileStringA with a caller buffer of buffer_len characters: the value is cut to
 // buffer_len - 1 bytes of the ANSI text (never in the middle of a double-byte character), ends at
-// its first NUL, and is the default when the file, the section or the key is missing.
+// its first NUL, and is the default when the file, the section or the key is missing. A path that
+// cannot be read (missing, a folder, no permission) counts as a missing file. buffer_len 0 gives
+// the empty text.
 std::string get_string(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& default_value, std::size_t buffer_len,
                        const CodePage& cp = CodePage::system());
 
-// WritePrivateProfileStringA. Throws PlatformError when the file cannot be written.
+// WritePrivateProfileStringA. Throws PlatformError when the file cannot be written, when it
+// exists but cannot be read, or when its folder does not exist (the folder is not created).
 void write_string(const std::string& path, const std::string& section, const std::string& key,
                   const std::string& value, const CodePage& cp = CodePage::system());
 
 // WritePrivateProfileSectionA: every key of the section is replaced by the lines ("key=value");
-// an empty list leaves the section without keys.
+// an empty list leaves the section without keys. The lines travel as the Windows list does (each
+// ended by a NUL, one more NUL after the last), so an empty line ends the list and a NUL inside a
+// line splits it in two. Comment, blank and text lines of the section stay, after the new lines.
+// Throws as write_string.
 void write_section(const std::string& path, const std::string& section,
                    const std::vector<std::string>& lines, const CodePage& cp = CodePage::system());
 
-// Byte-level forms on the file's own bytes, for the tests of the reference's rules.
+// Byte-level forms on the file's own bytes, for the tests of the reference's rules. Arguments are
+// ANSI bytes too, and end at their first NUL as the C strings of the Windows calls do. The write
+// forms return the complete new file.
 std::string get_string_bytes(const std::string& file_bytes, const std::string& section,
                              const std::string& key, const std::string& default_value,
                              std::size_t buffer_len, const CodePage& cp);
+std::string write_string_bytes(const std::string& file_bytes, const std::string& section,
+                               const std::string& key, const std::string& value,
+                               const CodePage& cp);
+std::string write_section_bytes(const std::string& file_bytes, const std::string& section,
+                                const std::vector<std::string>& lines, const CodePage& cp);
+// The same in the system code page (which decides only how names are walked for case and `]`).
 std::string write_string_bytes(const std::string& file_bytes, const std::string& section,
                                const std::string& key, const std::string& value);
 std::string write_section_bytes(const std::string& file_bytes, const std::string& section,
