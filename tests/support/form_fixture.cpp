@@ -34,7 +34,7 @@ FormFixture::FormFixture(const std::string& tool_sii) {
     program.write("Tool.sii", tool_sii);
     std::string path = ToolSii_Path_for(program.folder());
     catalogue = std::make_unique<Catalogue>(path, choose_language(path).LangSelect, kMainBuffer);
-    Context ctx{*catalogue, prompter, real_file_system()};
+    Context ctx{*catalogue, prompter, real_file_system(), CodePage::system(), [] {}, "", ""};
     ctx.program_folder = program.folder();
     ctx.system_folder = system.folder();
     form = std::make_unique<MainForm>(ctx);
