@@ -11,6 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "dialogs/context.h"
 #include "dialogs/wait_view.h"
+#include "printers/printer_entry.h"
 #include "source/package_state.h"
 
 namespace korva {
@@ -55,6 +56,10 @@ public:
     bool Check_Value_UserI();
     bool Check_Value_SI();
     bool Printer_Add_Check();
+    // The printer the entry fields describe, as Add stores it (Create appends the same).
+    PrinterEntry typed_printer_entry() const;
+    // False after the MsgErrChar message when that printer holds a "," or a name with a '"'.
+    bool check_entry_chars();
     // Horizontal extent of Printer_List in pixels, recomputed after Add and Delete.
     int printer_list_extent_px = 0;
     int twips_per_pixel = 15;
@@ -62,6 +67,14 @@ public:
     // ---- Create (main_form_create.cpp)
     void Com_OK_Click(WaitView& wait, OwnerView& owner);
     bool Check_Out_Value();
+
+    // ---- Config.ini and launcher scripts (main_form_generators.cpp)
+    // Both use the text of Out_Path as the output folder; false after the generator's failure
+    // message, with the output folder emptied.
+    bool Create_ConfigINI();
+    bool Create_SetupVBE();
+    // Moves the default printer last in Printer_List; the list's own side effects included.
+    void Plurals_List_Change();
 
     // ---- controls of the window, named as in the window design
     Control Main;  // the window itself: caption = title
