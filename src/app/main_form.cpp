@@ -74,31 +74,32 @@ void MainForm::select_option(Control& chosen, Control& partner) {
 }
 
 std::vector<Control*> silent_install_group(MainForm& f) {
-    return {&f.Label15,  &f.Language_Name, &f.Frame7,         &f.Label3,       &f.Model_Name,
-            &f.Frame1,   &f.D_Yes,         &f.D_No,           &f.Frame2,       &f.S_Yes,
-            &f.S_No,     &f.Label11,       &f.Emu_Name,       &f.Label5,       &f.IP_Address,
-            &f.Frame5,   &f.Label10,       &f.Printer_List,   &f.Label4,       &f.Printer_Name,
-            &f.Frame4,   &f.P_Standard,    &f.P_Qx,           &f.Frame8,       &f.Pr_Raw,
-            &f.Pr_Lpr,   &f.Protocol_Raw,  &f.Protocol_Lpr,   &f.Label12,      &f.Label13,
-            &f.Add,      &f.Delete,        &f.Chk_DlgReboot,  &f.Chk_AutoConfig};
+    return {&f.Label15, &f.Language_Name, &f.Frame7,        &f.Label3,        &f.Model_Name,
+            &f.Frame1,  &f.D_Yes,         &f.D_No,          &f.Frame2,        &f.S_Yes,
+            &f.S_No,    &f.Label11,       &f.Emu_Name,      &f.Label5,        &f.IP_Address,
+            &f.Frame5,  &f.Label10,       &f.Printer_List,  &f.Label4,        &f.Printer_Name,
+            &f.Frame4,  &f.P_Standard,    &f.P_Qx,          &f.Frame8,        &f.Pr_Raw,
+            &f.Pr_Lpr,  &f.Protocol_Raw,  &f.Protocol_Lpr,  &f.Label12,       &f.Label13,
+            &f.Add,     &f.Delete,        &f.Chk_DlgReboot, &f.Chk_AutoConfig};
 }
 
 static void apply_captions(MainForm& f, const Catalogue& cat) {
     const std::pair<const char*, Control*> captions[] = {
-        {"InputPath", &f.Label1},      {"OutputPath", &f.Label2},    {"BrowButtom", &f.Com_Brow},
-        {"FrmFunction", &f.Frame3},    {"FrmLanguage", &f.Label15},  {"ChkSI", &f.Chk_SI},
-        {"ChkUserI", &f.Chk_UserI},    {"ChkSI", &f.Frame7},         {"FrmInstDrv", &f.Frame5},
-        {"LblAddDrv", &f.Label10},     {"LblModel", &f.Label3},      {"LblEmu", &f.Label11},
-        {"FrmDef", &f.Frame1},         {"ChkYes", &f.D_Yes},         {"ChkNo", &f.D_No},
-        {"LblMFPIP", &f.Label5},       {"LblPrn", &f.Label4},        {"ComAdd", &f.Add},
-        {"ComDel", &f.Delete},         {"FrmComp", &f.Frame2},       {"ChkYes", &f.S_Yes},
-        {"ChkNo", &f.S_No},            {"ChkUserI", &f.Frame6},      {"LblAcc", &f.Label6},
-        {"LblDom", &f.Label8},         {"LblPass", &f.Label9},       {"ComOK", &f.Com_OK},
-        {"ComEnd", &f.Com_End},        {"LblPort", &f.Frame4},       {"ChkStandard", &f.P_Standard},
-        {"ChkQx", &f.P_Qx},            {"LblProtcol", &f.Frame8},    {"ChkRaw", &f.Pr_Raw},
-        {"ChkLpr", &f.Pr_Lpr},         {"LblPortN", &f.Label12},     {"LblQueue", &f.Label13},
+        {"InputPath", &f.Label1},   {"OutputPath", &f.Label2},   {"BrowButtom", &f.Com_Brow},
+        {"FrmFunction", &f.Frame3}, {"FrmLanguage", &f.Label15}, {"ChkSI", &f.Chk_SI},
+        {"ChkUserI", &f.Chk_UserI}, {"ChkSI", &f.Frame7},        {"FrmInstDrv", &f.Frame5},
+        {"LblAddDrv", &f.Label10},  {"LblModel", &f.Label3},     {"LblEmu", &f.Label11},
+        {"FrmDef", &f.Frame1},      {"ChkYes", &f.D_Yes},        {"ChkNo", &f.D_No},
+        {"LblMFPIP", &f.Label5},    {"LblPrn", &f.Label4},       {"ComAdd", &f.Add},
+        {"ComDel", &f.Delete},      {"FrmComp", &f.Frame2},      {"ChkYes", &f.S_Yes},
+        {"ChkNo", &f.S_No},         {"ChkUserI", &f.Frame6},     {"LblAcc", &f.Label6},
+        {"LblDom", &f.Label8},      {"LblPass", &f.Label9},      {"ComOK", &f.Com_OK},
+        {"ComEnd", &f.Com_End},     {"LblPort", &f.Frame4},      {"ChkStandard", &f.P_Standard},
+        {"ChkQx", &f.P_Qx},         {"LblProtcol", &f.Frame8},   {"ChkRaw", &f.Pr_Raw},
+        {"ChkLpr", &f.Pr_Lpr},      {"LblPortN", &f.Label12},    {"LblQueue", &f.Label13},
         {"SelectSoft", &f.Label14}};
-    for (const auto& [key, control] : captions) control->caption = cat.text(key);
+    for (const auto& [key, control] : captions)
+        control->caption = cat.text(key);
 }
 
 static void add_selector_item(ListControl& selector, const std::string& text, int data) {
@@ -108,7 +109,8 @@ static void add_selector_item(ListControl& selector, const std::string& text, in
 
 static void fill_tool_selector(MainForm& f, const Catalogue& cat) {
     f.View_Mode = cat.read("Setup", "ViewSoftware", "0");
-    if (f.View_Mode.empty()) f.View_Mode = "0";
+    if (f.View_Mode.empty())
+        f.View_Mode = "0";
     ListControl& selector = f.cb_SelectSoft;
     if (f.View_Mode == "1") {
         add_selector_item(selector, cat.text("SelectSoftware1"), 1);
@@ -127,7 +129,8 @@ static void fill_tool_selector(MainForm& f, const Catalogue& cat) {
 
 static void disable_at_start(MainForm& f) {
     for (Control* c : silent_install_group(f)) {
-        if (c != &f.Language_Name) c->enabled = false;
+        if (c != &f.Language_Name)
+            c->enabled = false;
     }
     for (Control* c : {&f.Frame6, &f.Label6, &f.Acount_Name, &f.Label9, &f.Password, &f.Label8,
                        &f.Domain_Name, &f.Com_OK}) {

@@ -17,7 +17,7 @@
 namespace korva {
 
 class MainForm {
-public:
+  public:
     explicit MainForm(Context ctx);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -114,7 +114,7 @@ public:
     // Selects one option of a pair and clears its partner, as option buttons in one frame do.
     static void select_option(Control& chosen, Control& partner);
 
-private:
+  private:
     Context ctx_;
 };
 

@@ -10,11 +10,13 @@
 namespace korva {
 
 int stored_number(const std::optional<std::string>& text) {
-    if (!text) return 0;
+    if (!text)
+        return 0;
     const char* s = text->c_str();
     char* end = nullptr;
     double value = std::strtod(s, &end);
-    if (end == s || !std::isfinite(value) || std::fabs(value) > 2.0e9) return 0;
+    if (end == s || !std::isfinite(value) || std::fabs(value) > 2.0e9)
+        return 0;
     return static_cast<int>(std::lround(value));
 }
 
@@ -49,7 +51,8 @@ static bool overlaps(const Placement& p, const ScreenRect& s) {
 Placement keep_on_screen(Placement placement, const std::vector<ScreenRect>& screens,
                          int primary_width_twips, int primary_height_twips) {
     for (const ScreenRect& screen : screens) {
-        if (overlaps(placement, screen)) return placement;
+        if (overlaps(placement, screen))
+            return placement;
     }
     placement.left = (primary_width_twips - kWindowWidthTwips) / 2;
     placement.top = (primary_height_twips - kWindowHeightTwips) / 2;

@@ -35,7 +35,9 @@ LanguageChoice choose_language(const std::string& tool_sii_path) {
 Catalogue::Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len)
     : path_(std::move(tool_sii_path)), section_(std::move(section)), buffer_len_(buffer_len) {}
 
-std::string Catalogue::text(const std::string& key) const { return read(section_, key); }
+std::string Catalogue::text(const std::string& key) const {
+    return read(section_, key);
+}
 
 std::string Catalogue::read(const std::string& section, const std::string& key,
                             const std::string& default_value) const {
@@ -49,7 +51,8 @@ Catalogue Catalogue::with_section(std::string section, std::size_t buffer_len) c
 std::string Catalogue::message_text(const std::string& key,
                                     const std::optional<std::string>& second) const {
     std::string text = this->text(key);
-    if (second) text += "\r\n" + this->text(*second);
+    if (second)
+        text += "\r\n" + this->text(*second);
     return text;
 }
 

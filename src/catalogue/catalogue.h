@@ -27,7 +27,7 @@ struct LanguageChoice {
 LanguageChoice choose_language(const std::string& tool_sii_path);
 
 class Catalogue {
-public:
+  public:
     Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len);
 
     const std::string& path() const { return path_; }
@@ -50,7 +50,7 @@ public:
     void show(Prompter& prompter, const std::string& key,
               const std::optional<std::string>& second = std::nullopt) const;
 
-private:
+  private:
     std::string path_;
     std::string section_;
     std::size_t buffer_len_;

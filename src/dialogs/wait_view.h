@@ -8,7 +8,7 @@
 namespace korva {
 
 class WaitView {
-public:
+  public:
     virtual ~WaitView() = default;
     // fReturn = false, shown modeless over the main window: "creating", no button.
     virtual void show_creating() = 0;
@@ -23,7 +23,7 @@ public:
 
 // The window that owns a Create command: hidden while it runs, shown again when it stops.
 class OwnerView {
-public:
+  public:
     virtual ~OwnerView() = default;
     virtual void set_visible(bool visible) = 0;
 };

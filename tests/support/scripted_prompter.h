@@ -21,7 +21,7 @@ struct Shown {
 };
 
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     std::vector<Shown> shown;
     std::deque<bool> yes_no_answers;
     std::deque<std::optional<std::string>> input_answers;
@@ -58,20 +58,23 @@ public:
     std::vector<std::string> messages() const {
         std::vector<std::string> texts;
         for (const Shown& s : shown) {
-            if (s.kind == "message") texts.push_back(s.text);
+            if (s.kind == "message")
+                texts.push_back(s.text);
         }
         return texts;
     }
     int count(const std::string& kind) const {
         int n = 0;
-        for (const Shown& s : shown) n += s.kind == kind ? 1 : 0;
+        for (const Shown& s : shown)
+            n += s.kind == kind ? 1 : 0;
         return n;
     }
 
-private:
+  private:
     template <typename T>
     static T take(std::deque<T>& queue, const std::string& what) {
-        if (queue.empty()) throw std::logic_error("unexpected " + what);
+        if (queue.empty())
+            throw std::logic_error("unexpected " + what);
         T answer = std::move(queue.front());
         queue.pop_front();
         return answer;

@@ -2,20 +2,22 @@
 // A fresh folder per test, removed afterwards whatever the test left in it.
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
 
-#include <stdlib.h>
-
 namespace korva::test {
 
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korva-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korva-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
     ~TempDir() {
@@ -47,7 +49,7 @@ public:
         return p.string() + "/";
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+// The start-up order matters to the user only in what ends up in front, but it is kept as the
+// windows always did it: placement first, then texts, then the tool mode.
+#include "app/app_shell_qt.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/hand_over_qt.h"
+#include "app/placement.h"
+#include "dialogs/prompter_qt.h"
+#include "dialogs/wait_dialog.h"
+#include "platform/process.h"
+
+namespace korva {
+
+AppShell::AppShell(std::string program_folder, SettingsStore& settings)
+    : program_folder_(std::move(program_folder)), settings_(settings) {}
+
+AppShell::~AppShell() = default;
+
+void AppShell::restore_placement() {
+    QWidget& window = *main_window_;
+    const int tpp = twips_per_pixel(&window);
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect primary_px = primary ? primary->geometry() : QRect(0, 0, 1024, 768);
+    Placement placement =
+        read_placement(settings_, primary_px.width() * tpp, primary_px.height() * tpp);
+    std::vector<ScreenRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->geometry();
+        screens.push_back({r.x() * tpp, r.y() * tpp, r.width() * tpp, r.height() * tpp});
+    }
+    placement =
+        keep_on_screen(placement, screens, primary_px.width() * tpp, primary_px.height() * tpp);
+    apply_placement(&window, placement.left, placement.top, placement.width, placement.height,
+                    placement.window_state);
+}
+
+void AppShell::start() {
+    tool_sii_path_ = ToolSii_Path_for(program_folder_);
+    lang_ = choose_language(tool_sii_path_);
+    catalogue_ = std::make_unique<Catalogue>(tool_sii_path_, lang_.LangSelect, kMainBuffer);
+    const Catalogue dialog_catalogue = catalogue_->with_section(lang_.LangSelect, kDialogBuffer);
+    prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
+    wait_ = std::make_unique<Wait_Dialog>(dialog_catalogue);
+
+    Context ctx{*catalogue_, *prompter_, real_file_system(), CodePage::system(), [] {}, "", ""};
+    ctx.program_folder = program_folder_;
+    ctx.system_folder = system_directory();
+    ctx.pump = [] { QCoreApplication::processEvents(); };
+    main_form_ = std::make_unique<MainForm>(ctx);
+    main_form_->Main.caption = lang_.title;
+    main_form_->Form_Load_controls();
+    main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *wait_);
+    wait_->set_owner(main_window_.get());
+    restore_placement();
+    main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
+
+    main_window_->show();
+    if (main_form_->View_Mode == "2")
+        open_removal_tool(0);
+    if (main_form_->View_Mode == "99")
+        open_admin_window();
+}
+
+void AppShell::open_removal_tool(int list_index) {
+    (void)list_index;
+    if (!removal_window_)
+        return;
+    hand_over(main_window_.get(), removal_window_);
+}
+
+void AppShell::open_admin_window() {
+    if (!admin_window_)
+        return;
+    hand_over(main_window_.get(), admin_window_);
+}
+
+}  // namespace korva

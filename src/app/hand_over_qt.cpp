@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// Positions are kept in twips as the stored placement is; Qt works in device-independent pixels.
+#include "app/hand_over_qt.h"
+
+#include <QScreen>
+
+#include "app/placement.h"
+#include "platform/process.h"
+
+namespace korva {
+
+int twips_per_pixel(const QWidget* widget) {
+    const QScreen* screen = widget->screen();
+    double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    int tpp = static_cast<int>(1440.0 / (dpi > 0 ? dpi : 96.0) + 0.5);
+    return tpp > 0 ? tpp : 15;
+}
+
+void hand_over(QWidget* from, QWidget* to) {
+    const int tpp = twips_per_pixel(from);
+    from->resize(from->width(), kHandOverHeightTwips / tpp);
+    sleep_ms(500);
+    to->move(from->pos());
+    to->show();
+    from->hide();
+    from->resize(from->width(), kWindowHeightTwips / tpp);
+}
+
+void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state) {
+    const int tpp = twips_per_pixel(window);
+    window->setGeometry(left / tpp, top / tpp, width / tpp, height / tpp);
+    if (window_state == 2)
+        window->setWindowState(Qt::WindowMaximized);
+    if (window_state == 1)
+        window->setWindowState(Qt::WindowMinimized);
+}
+
+int stored_window_state(const QWidget* window) {
+    if (window->isMaximized())
+        return 2;
+    if (window->isMinimized())
+        return 1;
+    return 0;
+}
+
+}  // namespace korva

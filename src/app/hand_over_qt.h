@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+// Switching between the tool windows: the current one shrinks, pauses, and the other appears at
+// the same place, so the user sees one window change its face rather than two windows.
+#pragma once
+
+#include <QWidget>
+
+namespace korva {
+
+// 15 at 96 dpi.
+int twips_per_pixel(const QWidget* widget);
+
+void hand_over(QWidget* from, QWidget* to);
+
+// Moves and sizes a window from a placement in twips and applies the stored window state.
+void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state);
+
+// The window state as stored: 0 normal, 1 minimised, 2 maximised.
+int stored_window_state(const QWidget* window);
+
+}  // namespace korva

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: MIT
+// The main window's start-up: captions, tool modes, initial states, and the stored placement.
+#include <gtest/gtest.h>
+
+#include "app/placement.h"
+#include "support/form_fixture.h"
+
+namespace korva {
+namespace {
+
+// A second [Setup] section would never be read (the first match wins), so the line goes into the
+// catalogue's own one.
+std::string catalogue_with_mode(const std::string& mode_line) {
+    std::string text = test::key_named_catalogue();
+    text.insert(text.find("[Setup]\r\n") + 9, mode_line + "\r\n");
+    return text;
+}
+
+TEST(Startup, CaptionsComeFromTheLanguageSection) {
+    test::FormFixture fx;
+    MainForm& f = *fx.form;
+    EXPECT_EQ(f.Label1.caption, "InputPath");
+    EXPECT_EQ(f.Frame7.caption, "ChkSI");
+    EXPECT_EQ(f.Chk_SI.caption, "ChkSI");
+    EXPECT_EQ(f.S_No.caption, "ChkNo");
+    EXPECT_EQ(f.Label14.caption, "SelectSoft");
+    EXPECT_EQ(f.Chk_AutoConfig.caption, "ChkAutoconfig");
+    EXPECT_EQ(f.Model_Name.list->items, std::vector<std::string>{"MsgSilent"});
+    EXPECT_EQ(f.Emu_Name.list->items, std::vector<std::string>{"MsgEmu"});
+    EXPECT_EQ(f.Language_Name.list->items, std::vector<std::string>{"MsgLang"});
+}
+
+TEST(Startup, ToolModeFillsTheSelector) {
+    struct Case {
+        std::string line;
+        std::vector<std::string> items;
+        std::vector<int> data;
+        bool enabled;
+        std::string mode;
+    };
+    const std::vector<Case> cases = {
+        {"ViewSoftware=1", {"SelectSoftware1"}, {1}, false, "1"},
+        {"ViewSoftware=2", {"SelectSoftware2"}, {2}, false, "2"},
+        {"ViewSoftware=99", {}, {}, true, "99"},
+        {"ViewSoftware=0", {"SelectSoftware1", "SelectSoftware2"}, {1, 2}, true, "0"},
+        {"ViewSoftware=", {"SelectSoftware1", "SelectSoftware2"}, {1, 2}, true, "0"},
+        {"ViewSoftware=7", {"SelectSoftware1", "SelectSoftware2"}, {1, 2}, true, "7"},
+        {"", {"SelectSoftware1", "SelectSoftware2"}, {1, 2}, true, "0"},
+    };
+    for (const Case& c : cases) {
+        test::FormFixture fx(catalogue_with_mode(c.line));
+        const ListControl& selector = fx.form->cb_SelectSoft;
+        EXPECT_EQ(fx.form->View_Mode, c.mode) << c.line;
+        EXPECT_EQ(selector.list->items, c.items) << c.line;
+        EXPECT_EQ(selector.item_data, c.data) << c.line;
+        EXPECT_EQ(selector.enabled, c.enabled) << c.line;
+        EXPECT_EQ(selector.list->index, c.items.empty() ? -1 : 0) << c.line;
+    }
+}
+
+TEST(Startup, OnlyPathsFunctionsSelectorAndEndAreUsable) {
+    test::FormFixture fx;
+    MainForm& f = *fx.form;
+    std::vector<std::string> enabled;
+    for (const auto& [name, control] : f.controls()) {
+        if (control->enabled)
+            enabled.push_back(name);
+    }
+    EXPECT_EQ(enabled, (std::vector<std::string>{"Main", "Label14", "cb_SelectSoft", "Label1",
+                                                 "In_Path", "Label2", "Out_Path", "Com_Brow",
+                                                 "Frame3", "Chk_SI", "Chk_UserI", "Com_End"}));
+}
+
+TEST(Startup, InitialValuesOfTheEntryFields) {
+    test::FormFixture fx;
+    MainForm& f = *fx.form;
+    EXPECT_EQ(f.D_Yes.value, 1);
+    EXPECT_EQ(f.S_No.value, 1);
+    EXPECT_EQ(f.S_Yes.value, 0);
+    EXPECT_EQ(f.P_Standard.value, 1);
+    EXPECT_EQ(f.Pr_Raw.value, 1);
+    EXPECT_EQ(f.Chk_AutoConfig.value, 1);
+    EXPECT_EQ(f.Chk_SI.value, 0);
+    EXPECT_EQ(f.Protocol_Raw.text, "9100");
+    EXPECT_EQ(f.Domain_Name.text, "%USERDNSDOMAIN%");
+    EXPECT_EQ(f.Acount_Name.text, "Administrator");
+    EXPECT_EQ(f.Password.text, "");
+    EXPECT_EQ(f.Engine_Dll.size(), 7u);
+    EXPECT_EQ(f.Engine_V5, (std::vector<std::string>{"setup.exe", "setup.dll", "setup7.dll"}));
+}
+
+TEST(Startup, MissingCatalogueStillStartsWithEmptyCaptions) {
+    test::FormFixture fx("");
+    EXPECT_EQ(fx.form->Label1.caption, "");
+    EXPECT_EQ(fx.form->View_Mode, "0");
+    EXPECT_EQ(fx.form->cb_SelectSoft.list->count(), 2);
+}
+
+TEST(Placement, DefaultsComeFromTheScreenWithIntegerDivision) {
+    MemorySettingsStore store;
+    Placement p = read_placement(store, 15360, 11520);
+    EXPECT_EQ(p.left, 330);
+    EXPECT_EQ(p.top, 1710);
+    EXPECT_EQ(p.width, 14700);
+    EXPECT_EQ(p.height, 8100);
+    EXPECT_EQ(p.window_state, 0);
+    EXPECT_EQ(read_placement(store, 12000, 11520).left, -1350);
+}
+
+TEST(Placement, MaximisedCloseKeepsThePositionAndNonNumbersReadAsZero) {
+    MemorySettingsStore store;
+    save_placement(store, 0, 100, 200);
+    save_placement(store, 2, 999, 999);
+    Placement p = read_placement(store, 15360, 11520);
+    EXPECT_EQ(p.left, 100);
+    EXPECT_EQ(p.top, 200);
+    EXPECT_EQ(p.window_state, 2);
+    store.set("Tool", "Main", "Left", "abc");
+    store.set("Tool", "Main", "Width", "");
+    p = read_placement(store, 15360, 11520);
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.width, 0);
+}
+
+TEST(Placement, AWindowWhollyOffEveryScreenMovesBackButPartlyVisibleStays) {
+    const std::vector<ScreenRect> screens = {{0, 0, 15360, 11520}};
+    Placement gone;
+    gone.left = 40000;
+    gone.top = 100;
+    Placement moved = keep_on_screen(gone, screens, 15360, 11520);
+    EXPECT_EQ(moved.left, 330);
+    EXPECT_EQ(moved.top, 1710);
+    Placement partly;
+    partly.left = 15000;
+    partly.top = 100;
+    EXPECT_EQ(keep_on_screen(partly, screens, 15360, 11520).left, 15000);
+}
+
+}  // namespace
+}  // namespace korva

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+// Choosing the language section and the title, and the buffer cuts of the windows' lookups.
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+
+namespace korva {
+namespace {
+
+std::string catalogue_with_default(const std::string& selector) {
+    return "[Languages]\r\nDefault=" + selector +
+           "\r\n[Setup]\r\nAppNameJp=JpName\r\nAppNameEn=EnName\r\nVersion=Ver.9\r\n";
+}
+
+TEST(LanguageChoice, SelectorPicksSectionAndTitle) {
+    struct Case {
+        std::string selector, section, title;
+    };
+    const std::string design = kDesignTitle;
+    for (const Case& c :
+         {Case{"0x0011", "StringJp", "JpName Ver.9"}, Case{"0x0009", "StringEn", "EnName Ver.9"},
+          Case{"0X0011", "0X0011", design + " Ver.9"},
+          Case{"StringFr", "StringFr", design + " Ver.9"}}) {
+        test::TempDir dir;
+        dir.write("Tool.sii", catalogue_with_default(c.selector));
+        LanguageChoice choice = choose_language(ToolSii_Path_for(dir.folder()));
+        EXPECT_EQ(choice.LangSelect, c.section) << c.selector;
+        EXPECT_EQ(choice.title, c.title) << c.selector;
+    }
+}
+
+TEST(LanguageChoice, MissingCatalogueKeepsDesignTitleWithTrailingBlank) {
+    test::TempDir dir;
+    LanguageChoice choice = choose_language(ToolSii_Path_for(dir.folder()));
+    EXPECT_EQ(choice.LangSelect, "");
+    EXPECT_EQ(choice.title, std::string(kDesignTitle) + " ");
+}
+
+TEST(CatalogueLookup, TextsAreCutToTheWindowBuffer) {
+    test::TempDir dir;
+    const std::string long_text(1200, 'x');
+    dir.write("Tool.sii", "[StringEn]\r\nLong=" + long_text + "\r\nEmpty=\r\n");
+    const std::string path = ToolSii_Path_for(dir.folder());
+    Catalogue main(path, "StringEn", kMainBuffer);
+    EXPECT_EQ(main.text("Long").size(), 999u);
+    EXPECT_EQ(main.with_section("StringEn", kDialogBuffer).text("Long").size(), 499u);
+    EXPECT_EQ(main.text("Empty"), "");
+    EXPECT_EQ(main.text("Absent"), "");
+    EXPECT_EQ(main.with_section("StringEn2", kDialogBuffer).text("Long"), "");
+}
+
+TEST(CatalogueLookup, MessagesJoinTwoKeysWithCrLfAndUseTheErrorTitle) {
+    test::TempDir dir;
+    dir.write("Tool.sii", "[StringEn]\r\nMsgErr=Error\r\nA=first\r\nB=second\r\n");
+    Catalogue cat(ToolSii_Path_for(dir.folder()), "StringEn", kMainBuffer);
+    test::ScriptedPrompter prompter;
+    cat.show(prompter, "A", "B");
+    cat.show(prompter, "A");
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0].text, "first\r\nsecond");
+    EXPECT_EQ(prompter.shown[0].title, "Error");
+    EXPECT_EQ(prompter.shown[1].text, "first");
+}
+
+}  // namespace
+}  // namespace korva
