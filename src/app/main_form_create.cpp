@@ -9,11 +9,16 @@
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
 #include "source/folder_check.h"
+#include "source/model_catalogue.h"
 #include "source/package_reader.h"
 
 namespace korva {
 
 namespace {
+
+ListResets window_resets(MainForm& f) {
+    return {[&f] { f.Model_Name_Clear(); }, [&f] { f.Emu_Name_Clear(); }};
+}
 
 // Both folder texts checked, the output emptied or a new sub-folder made, and the package state
 // rebuilt from the source as it is now.
@@ -27,8 +32,7 @@ bool main_Check_FolderPath(MainForm& f) {
             f.set_Chk_SI(0);
             return false;
         }
-        // next: Emu_Name_Get from the model catalogue once it exists.
-        return true;
+        return Emu_Name_Get(f.pkg, ctx, window_resets(f));
     };
     return Check_FolderPath(f.In_Path.text, f.Out_Path.text, ctx.catalogue, ctx.prompter, ctx.fs,
                             reread);
@@ -70,7 +74,10 @@ bool create_package(MainForm& f, WaitView& wait) {
         return false;
 
     wait.refresh();
-    // next: Model_Name_Check (only with silent install) once the model catalogue provides it.
+    if (silent &&
+        !Model_Name_Check(f.pkg, f.context(), f.Printer_List.list->items, window_resets(f))) {
+        return false;
+    }
 
     wait.refresh();
     if (!main_File_Copy(f, wait))

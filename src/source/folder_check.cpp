@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: MIT
+// Source and output folders are compared in their canonical form, so an output folder reached
+// through "..", a link or another spelling cannot end up inside the source it is copied from.
+#include "source/folder_check.h"
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <system_error>
+
+#include "catalogue/catalogue.h"
+#include "dialogs/prompter.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/path.h"
+
+namespace korva {
+
+namespace {
+
+std::string trim_blanks(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool is_drive_root(const std::string& out_path, const std::string& out_key) {
+#ifdef _WIN32
+    (void)out_key;
+    return out_path.size() < 4;  // C:\ and the like
+#else
+    (void)out_path;
+    return out_key == std::string(1, kPathSep);
+#endif
+}
+
+std::string without_trailing_sep(std::string path) {
+    while (path.size() > 1 && ends_with_sep(path))
+        path.pop_back();
+    return path;
+}
+
+enum class OutputChoice { Ready, Declined };
+
+// Leaves out_path at an empty or not yet existing folder, asking for a sub-folder name while it
+// holds anything. Throws when the file system fails.
+OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Prompter& prompter,
+                                 FileSystem& fs) {
+    bool asked = false;
+    for (;;) {
+        if (!fs.folder_exists(out_path))
+            return OutputChoice::Ready;
+        if (fs.sub_folders(out_path).size() + fs.files(out_path).size() == 0) {
+            return OutputChoice::Ready;
+        }
+        if (!asked) {
+            if (!prompter.ask_yes_no(cat.message_text("MsgErrOutPath3", "MsgErrCreate1"),
+                                     cat.text("MsgErr"))) {
+                return OutputChoice::Declined;
+            }
+            asked = true;
+        }
+        const std::string prompt = cat.text("MsgErrCreate2") + "\r\n" +
+                                   cat.text("MsgErrCreateName") + "\r\n\r\n" +
+                                   cat.text("MsgErrCreateOP") + out_path;
+        const std::optional<std::string> answer =
+            prompter.input(prompt, cat.text("MsgErrCreateFolder"), kDefaultSubFolder);
+        if (!answer)
+            return OutputChoice::Declined;
+        // A name that would not stay a single folder inside the output is treated like no name.
+        if (!CheckFolderName(*answer)) {
+            prompter.message(cat.text("MsgErrCreateFName"), cat.text("MsgErr"));
+            continue;
+        }
+        const std::string candidate = out_path + *answer;
+        if (fs.folder_exists(candidate) || fs.file_exists(candidate)) {
+            cat.show(prompter, "MsgErrCreateExit", "MsgErrCreateAnother");
+            continue;
+        }
+        out_path = candidate + kPathSep;
+    }
+}
+
+}  // namespace
+
+std::string folder_key(FileSystem& fs, const std::string& path) {
+    std::string key;
+    try {
+        key = with_trailing_sep(fs.canonical(path));
+    } catch (const std::exception&) {
+        key = with_trailing_sep(path);
+    }
+#ifdef _WIN32
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+#endif
+    return key;
+}
+
+bool CheckFolderName(const std::string& Name) {
+    const std::string trimmed = trim_blanks(Name);
+    if (trimmed.empty())
+        return false;
+    if (Name.find_first_of("\\/:*?<>|") != std::string::npos)
+        return false;
+    return trimmed.find_first_not_of('.') != std::string::npos;
+}
+
+bool Check_FolderPath(std::string& in_path, std::string& out_path, const Catalogue& catalogue,
+                      Prompter& prompter, FileSystem& fs, const PackageReread& reread) {
+    in_path = with_trailing_sep(in_path);
+    out_path = with_trailing_sep(out_path);
+
+    const std::string in_key = folder_key(fs, in_path);
+    const std::string out_key = folder_key(fs, out_path);
+    if (out_key == in_key) {
+        catalogue.show(prompter, "MsgErrInOut", "MsgErrAnother");
+        return false;
+    }
+    if (out_key.compare(0, in_key.size(), in_key) == 0) {
+        catalogue.show(prompter, "MsgErrInPath3", "MsgErrAnother");
+        return false;
+    }
+    if (!fs.folder_exists(in_path)) {
+        catalogue.show(prompter, "MsgErrInPath2", "MsgErrChk");
+        return false;
+    }
+    if (is_drive_root(out_path, out_key)) {
+        catalogue.show(prompter, "MsgErrDrvPath", "MsgErrChk");
+        return false;
+    }
+    if (!fs.folder_exists(out_path)) {
+        catalogue.show(prompter, "MsgErrOutPath2", "MsgErrChk");
+        return false;
+    }
+
+    try {
+        if (choose_empty_output(out_path, catalogue, prompter, fs) == OutputChoice::Declined) {
+            return false;
+        }
+        if (!fs.folder_exists(out_path))
+            fs.create_folder(without_trailing_sep(out_path));
+    } catch (const PlatformError&) {
+        catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
+        return false;
+    } catch (const std::system_error&) {
+        catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
+        return false;
+    }
+
+    return !reread || reread();
+}
+
+}  // namespace korva
