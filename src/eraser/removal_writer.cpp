@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: MIT
+// Create of the removal window and the removal package generators. The tool archive is expanded
+// only when its programs are needed, into a private temporary folder, so a file of the input
+// folder can never collide with it and nothing of it is left in the package.
+#include "eraser/removal_writer.h"
+
+#include <exception>
+#include <functional>
+
+#include "eraser/rem_form.h"
+#include "package/file_copy.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/path.h"
+#include "platform/profile.h"
+
+namespace korva::eraser {
+
+namespace {
+
+constexpr const char* kEncoderName = "screnc.exe";
+constexpr const char* kRunAsName = "RunAsWithVB.exe";
+
+void copy_package(const RemovalPackage& p, const Context& ctx, const CabinetExpander& expander) {
+    FileSystem& fs = ctx.fs;
+    // An empty text would make every pattern below relative to the working folder.
+    if (p.input.empty() || !ends_with_sep(p.input))
+        throw PlatformError("no input folder", p.input);
+    if (p.output.empty() || !ends_with_sep(p.output)) {
+        throw PlatformError("no output folder", p.output);
+    }
+
+    const std::vector<std::string> files = fs.files(p.input);
+    if (!files.empty()) {
+        fs.copy_file(p.input + "*.*", p.output);
+        // A copy keeps the read-only state of its source; Setup.sii must still take the lists,
+        // and the rollback must be able to empty the folder.
+        for (const std::string& name : files) {
+            const std::string copied = p.output + name;
+            if (fs.file_exists(copied) && (fs.attributes(copied) & kAttrReadOnly) != 0) {
+                fs.set_attributes(copied, kAttrNormal);
+            }
+        }
+    }
+    if (!p.user_install)
+        return;
+
+    const ToolArchive archive(fs, ctx.program_folder, ctx.pump, expander);
+    const std::string& tool = archive.tool_folder();
+    const std::string system =
+        ctx.system_folder.empty() ? system_directory() : with_trailing_sep(ctx.system_folder);
+    // Matched without regard to case, as the system folder of Windows is.
+    if (fs.list(system + kEncoderName, false).empty()) {
+        fs.copy_file(tool + kEncoderName, system + kEncoderName);
+    }
+    fs.copy_file(tool + kRunAsName, p.output + kRunAsName);
+}
+
+// Empties the section first, so a Setup.sii from the input folder keeps none of its old names.
+void write_model_section(const std::string& path, const std::string& section,
+                         const std::vector<std::string>& names, const CodePage& cp) {
+    profile::write_section(path, section, {}, cp);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        profile::write_string(path, section, "Model" + std::to_string(i + 1), names[i], cp);
+    }
+}
+
+}  // namespace
+
+std::string PortMonitorDelete_value(int Chk_QX0, int Chk_QX1) {
+    std::string value = "0x";
+    value += Chk_QX1 == 1 ? '1' : '0';
+    value += Chk_QX0 == 1 ? '1' : '0';
+    return value;
+}
+
+bool File_Copy(const RemovalPackage& package, const Context& ctx, const CabinetExpander& expander) {
+    try {
+        copy_package(package, ctx, expander);
+        return true;
+    } catch (const std::exception&) {
+        return generator_failed(ctx, package.output, "MsgErrCopy");
+    }
+}
+
+bool Write_SetupSii(const RemovalPackage& package, const Context& ctx) {
+    const std::string path = package.output + kSetupSii;
+    try {
+        profile::write_string(path, "Setup", "Type", package.show_dialog ? "1" : "2", ctx.codepage);
+        profile::write_string(path, "Port", "PortMonitorDelete",
+                              PortMonitorDelete_value(package.Chk_QX0, package.Chk_QX1),
+                              ctx.codepage);
+        write_model_section(path, "PrinterName", package.printers, ctx.codepage);
+        write_model_section(path, "PrinterDriverName", package.drivers, ctx.codepage);
+        return true;
+    } catch (const std::exception&) {
+        // A package whose Setup.sii still names the input folder's printers would remove the
+        // wrong ones; better no package than that one.
+        return generator_failed(ctx, package.output, "MsgErrCopy");
+    }
+}
+
+std::string eraser_script_text(const Credentials& creds) {
+    return program_script_text(creds, kEraserProgram);
+}
+
+std::string eraser_uac_script_text(const Credentials& creds) {
+    return program_uac_script_text(creds, kEraserProgram);
+}
+
+bool Create_SetupVBE(const RemovalPackage& package, const Context& ctx) {
+    try {
+        write_encoded_script(package.output, "setup.txt", "setup.vbs", "EraserTool.vbe",
+                             eraser_script_text(package.creds), ctx);
+        write_encoded_script(package.output, "setupUAC.txt", "setupUAC.vbs", "EraserToolUAC.vbe",
+                             eraser_uac_script_text(package.creds), ctx);
+        return true;
+    } catch (const std::exception&) {
+        return generator_failed(ctx, package.output, "MsgErrSetup");
+    }
+}
+
+// ---- the removal window's side
+
+RemovalPackage RemForm::package() const {
+    RemovalPackage p;
+    p.input = In_Path.text;
+    p.output = Out_Path.text;
+    p.show_dialog = Opt_Dialog0.value == 1;
+    p.Chk_QX0 = Chk_QX0.value;
+    p.Chk_QX1 = Chk_QX1.value;
+    p.printers = Lst_DelPrinter.list->items;
+    p.drivers = Lst_DelDriver.list->items;
+    p.user_install = Chk_UserI.value == 1;
+    p.creds = {Acount_Name.text, Password.text, Domain_Name.text};
+    return p;
+}
+
+bool RemForm::File_Copy() {
+    return eraser::File_Copy(package(), ctx_, expander);
+}
+
+bool RemForm::Write_SetupSii() {
+    return eraser::Write_SetupSii(package(), ctx_);
+}
+
+bool RemForm::Create_SetupVBE() {
+    return eraser::Create_SetupVBE(package(), ctx_);
+}
+
+void RemForm::Error_Delete() {
+    korva::Error_Delete(ctx_.fs, Out_Path.text);
+}
+
+void RemForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {
+    wait.show_creating();
+    owner.set_visible(false);
+    wait.refresh();
+    // Each step reads the window when it runs: the folder check may have changed the paths.
+    const std::function<bool()> steps[] = {
+        [this] { return Check_Value(); },
+        [this] { return Check_FolderPath(); },
+        [this] { return File_Copy(); },
+        [this] { return Write_SetupSii(); },
+        [this] { return Chk_UserI.value != 1 || Create_SetupVBE(); },
+    };
+    for (const auto& step : steps) {
+        wait.refresh();
+        if (!step()) {
+            wait.hide();
+            owner.set_visible(true);
+            return;
+        }
+    }
+    wait.show_finished();
+}
+
+}  // namespace korva::eraser
