@@ -11,12 +11,18 @@
 
 namespace korva {
 
+// Values of attributes(): read-only is the one set_attributes() changes; folders also carry the
+// folder bit, as Windows reports them.
+inline constexpr int kAttrNormal = 0;
+inline constexpr int kAttrReadOnly = 1;
+inline constexpr int kAttrFolder = 16;
+
 // Called with the number of bytes copied so far, so long copies can show progress and keep the
 // window alive.
 using CopyProgress = std::function<void(std::uint64_t bytes_done)>;
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Never fail: a path that cannot be examined does not exist.
@@ -45,7 +51,8 @@ public:
     virtual void delete_file(const std::string& pattern, bool force) = 0;
     virtual void delete_folder(const std::string& pattern, bool force) = 0;
 
-    // Attribute value 0 is normal (writable); 1 is read-only.
+    // Attribute value 0 is normal (writable); 1 is read-only (on Linux: the owner may not write).
+    // attributes() adds kAttrFolder for a folder, so test the read-only bit with a mask.
     virtual void set_attributes(const std::string& path, int attributes) = 0;
     virtual int attributes(const std::string& path) = 0;
 
@@ -75,10 +82,53 @@ public:
     virtual void set_copy_progress(CopyProgress progress) = 0;
 };
 
-// The real file system of this computer.
+// The real file system of this computer. Windows rules that callers rely on are kept on Linux:
+// the last component of a pattern is matched without regard to case (also a name without
+// wildcards when no entry has exactly that name), a read-only file is neither overwritten by a
+// copy or write_file nor deleted without force, and a copy keeps the source's read-only state and
+// modification time. Symbolic links are followed, except that a link leading back into a folder
+// being copied is skipped (so a link loop cannot make a copy endless) and a folder link is
+// deleted as a link, never its target's contents.
+class RealFileSystem final : public FileSystem {
+  public:
+    bool folder_exists(const std::string& path) override;
+    bool file_exists(const std::string& path) override;
+    std::vector<std::string> sub_folders(const std::string& folder) override;
+    std::vector<std::string> files(const std::string& folder) override;
+    std::vector<std::string> list(const std::string& pattern, bool include_folders) override;
+    void copy_file(const std::string& source, const std::string& destination) override;
+    void copy_folder(const std::string& source, const std::string& destination) override;
+    void create_folder(const std::string& path) override;
+    // A read-only match without force stays in place and makes the call throw (naming it) after
+    // the other matches are deleted. A folder holding a read-only item is not touched at all.
+    void delete_file(const std::string& pattern, bool force) override;
+    void delete_folder(const std::string& pattern, bool force) override;
+    void set_attributes(const std::string& path, int attributes) override;
+    int attributes(const std::string& path) override;
+    void rename(const std::string& old_path, const std::string& new_path) override;
+    void write_file(const std::string& path, const std::string& bytes,
+                    bool owner_only = false) override;
+    std::string read_file(const std::string& path) override;
+    std::int64_t modified_time(const std::string& path) override;
+    std::uint64_t file_size(const std::string& path) override;
+    std::string canonical(const std::string& path) override;
+    std::string make_temp_folder(const std::string& prefix) override;
+    void remove_all(const std::string& path) noexcept override;
+    // The count starts at 0 here and runs on over all the copies that follow.
+    void set_copy_progress(CopyProgress progress) override;
+
+  private:
+    CopyProgress progress_;
+    std::uint64_t bytes_done_ = 0;
+};
+
+// The shared instance for production code.
 FileSystem& real_file_system();
 
-// Wildcard match of one name against a pattern with '*' and '?', case ignored for ASCII letters.
+// Wildcard match of one name against a pattern with '*' and '?', case ignored for ASCII letters,
+// with the file-search rules of Windows: "*.*" and "name.*" also match names without a dot, "*."
+// matches only names without one, and a '?' before a dot or at the end may match nothing.
+// '?' stands for one character (a whole UTF-8 sequence), not one byte.
 bool wildcard_match(const std::string& pattern, const std::string& name);
 
 }  // namespace korva
