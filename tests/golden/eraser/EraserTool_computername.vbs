@@ -1,0 +1,2 @@
+Set WSHShell = Wscript.CreateObject("WScript.Shell")
+WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Administrator" & Chr(34) & " " & Chr(34) & "Secret1" & Chr(34) & " " & Chr(34) & "%COMPUTERNAME%" & Chr(34) & " " & Chr(34) & "EraserTool.exe" & Chr(34)

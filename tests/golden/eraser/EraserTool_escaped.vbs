@@ -1,0 +1,2 @@
+Set WSHShell = Wscript.CreateObject("WScript.Shell")
+WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Ad""min" & Chr(34) & " " & Chr(34) & "p""w+{x}~%" & Chr(34) & " " & Chr(34) & "CORP ""X""" & Chr(34) & " " & Chr(34) & "EraserTool.exe" & Chr(34)
