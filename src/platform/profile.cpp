@@ -91,6 +91,7 @@ void classify(std::string_view file, Line& line, const CodePage& cp) {
 
 std::vector<Line> parse(std::string_view file, const CodePage& cp) {
     std::vector<Line> lines;
+    lines.reserve(file.size() / 16 + 1);
     std::size_t pos = 0;
     while (pos < file.size()) {
         Line line;
