@@ -131,6 +131,13 @@ bool read_drivers(PackageState& pkg, const Context& ctx) {
     return true;
 }
 
+void set_only_item(PackageState& pkg, const char* placeholder) {
+    pkg.Emu_Name.clear();
+    pkg.Emu_Name.add(placeholder);
+    pkg.Emu_Name.index = 0;
+    pkg.Emu_Slots = {-1};
+}
+
 void reset_lists(PackageState& pkg, const Context& ctx, const ListResets& resets) {
     if (resets.Model_Name_Clear) {
         resets.Model_Name_Clear();
@@ -201,10 +208,7 @@ void clear_model_list(PackageState& pkg, const Catalogue& catalogue) {
 }
 
 void clear_emu_list(PackageState& pkg) {
-    pkg.Emu_Name.clear();
-    pkg.Emu_Name.add(kNoEmu);
-    pkg.Emu_Name.index = 0;
-    pkg.Emu_Slots = {-1};
+    set_only_item(pkg, kNoEmu);
 }
 
 bool Emu_Name_Get(PackageState& pkg, const Context& ctx, const ListResets& resets) {
@@ -221,13 +225,11 @@ bool Emu_Name_Get(PackageState& pkg, const Context& ctx, const ListResets& reset
         ctx.catalogue.show(ctx.prompter, "MsgErrEmu", "MsgErrChk");
         return false;
     }
+    // The placeholders name no driver and do not count as an emulation in use.
     if (pkg.Emu_Name.count() == 0)
-        add_emulation(pkg, kNoEmu, -1);
-    if (pkg.Fax_Found == 1) {
-        pkg.Emu_Name.clear();
-        pkg.Emu_Name.add(kPcFax);
-        pkg.Emu_Slots = {-1};
-    }
+        set_only_item(pkg, kNoEmu);
+    if (pkg.Fax_Found == 1)
+        set_only_item(pkg, kPcFax);
     pkg.Emu_Name.index = 0;
     return true;
 }

@@ -141,7 +141,9 @@ SourceFixture::SourceFixture(const std::vector<std::string>& language_table) {
     program.write("Tool.sii", source_catalogue(language_table));
     catalogue =
         std::make_unique<Catalogue>(ToolSii_Path_for(program.folder()), "StringEn", kMainBuffer);
-    ctx = std::make_unique<Context>(Context{*catalogue, prompter, real_file_system()});
+    ctx = std::make_unique<Context>(Context{*catalogue, prompter, real_file_system(),
+                                            CodePage::system(), [] {}, program.folder(),
+                                            program.folder()});
 }
 
 }  // namespace korva::test
