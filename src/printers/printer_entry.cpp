@@ -52,8 +52,18 @@ bool emulation_is_blank(const std::string& emulation_text) {
 int emulation_slot(const PackageState& pkg, int emu_index) {
     if (emu_index < 0 || emu_index >= pkg.Emu_Name.count())
         return -1;
-    const int slot =
+    int slot =
         emu_index < static_cast<int>(pkg.Emu_Slots.size()) ? pkg.Emu_Slots[emu_index] : emu_index;
+    if (slot < 0 && pkg.Emu_Name.items[emu_index] == kPcFax) {
+        // "PC-Fax" stands for the package's FAX driver; its entries carry that driver's name so
+        // that the model check at Create, which drops the last word, finds the model again.
+        for (std::size_t i = 0; i < pkg.Emu_Drivers.size(); ++i) {
+            if (pkg.Emu_Drivers[i].find("FAX") != std::string::npos) {
+                slot = static_cast<int>(i);
+                break;
+            }
+        }
+    }
     return slot >= 0 && slot < static_cast<int>(pkg.Emu_Drivers.size()) ? slot : -1;
 }
 

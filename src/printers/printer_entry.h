@@ -52,7 +52,8 @@ bool entry_has_forbidden_chars(const PrinterEntry& entry);
 bool emulation_is_blank(const std::string& emulation_text);
 
 // The driver slot behind Emu_Name item emu_index: its Emu_Slots entry when the catalogue recorded
-// one, else the item position itself; -1 when no driver stands behind the item.
+// one, else the item position itself; for "PC-Fax" the first slot holding a FAX driver; -1 when
+// no driver stands behind the item ("No Emu").
 int emulation_slot(const PackageState& pkg, int emu_index);
 
 // The model part that choosing Model_Name item model_index and Emu_Name item emu_index produces:
