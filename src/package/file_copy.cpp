@@ -293,23 +293,36 @@ bool usable_folders(const FileCopyInput& in, FileSystem& fs) {
     return folder_key(fs, in.output).compare(0, src_key.size(), src_key) != 0;
 }
 
+// Deletes what it can, one item at a time, so a read-only item keeps only itself and the folders
+// that hold it, not its neighbours. Non-forced, as the rollback must never remove what the
+// administrator protected.
+void empty_folder(FileSystem& fs, const std::string& folder) {
+    try {
+        for (const std::string& file : fs.files(folder)) {
+            try {
+                fs.delete_file(folder + file, false);
+            } catch (const std::exception&) {
+            }
+        }
+        for (const std::string& sub : fs.sub_folders(folder)) {
+            try {
+                fs.delete_folder(folder + sub, false);
+            } catch (const std::exception&) {
+                empty_folder(fs, folder + sub + kPathSep);
+            }
+        }
+    } catch (const std::exception&) {
+        // A folder that cannot even be listed keeps what it holds.
+    }
+}
+
 }  // namespace
 
 void Error_Delete(FileSystem& fs, const std::string& output) {
-    // An empty text would turn the patterns into ones relative to the working folder.
+    // An empty text would turn the names into ones relative to the working folder.
     if (output.empty() || !ends_with_sep(output) || !fs.folder_exists(output))
         return;
-    // Each half goes on when the other meets a read-only item that stays.
-    try {
-        if (!fs.files(output).empty())
-            fs.delete_file(output + "*", false);
-    } catch (const std::exception&) {
-    }
-    try {
-        if (!fs.sub_folders(output).empty())
-            fs.delete_folder(output + "*", false);
-    } catch (const std::exception&) {
-    }
+    empty_folder(fs, output);
 }
 
 bool generator_failed(const Context& ctx, const std::string& output, const std::string& key) {
