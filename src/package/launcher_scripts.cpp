@@ -265,7 +265,8 @@ std::string program_uac_script_text(const Credentials& creds, std::string_view p
 
 void write_encoded_script(const std::string& output_folder, const std::string& base_txt,
                           const std::string& base_vbs, const std::string& target_vbe,
-                          const std::string& text, const Context& ctx) {
+                          const std::string& text, const Context& ctx,
+                          const ScriptEncoder& encoder) {
     FileSystem& fs = ctx.fs;
     const std::string txt = output_folder + base_txt;
     const std::string vbs = output_folder + base_vbs;
@@ -280,7 +281,11 @@ void write_encoded_script(const std::string& output_folder, const std::string& b
         // An older .vbe would pass the check below although the encoder wrote nothing.
         if (fs.file_exists(vbe))
             fs.delete_file(vbe, false);
-        run_encoder(vbs, vbe, ctx);
+        if (encoder) {
+            encoder(vbs, vbe);
+        } else {
+            run_encoder(vbs, vbe, ctx);
+        }
         if (!fs.file_exists(vbe) || fs.file_size(vbe) == 0) {
             throw PlatformError("the script encoder wrote no script", vbe);
         }
@@ -305,9 +310,9 @@ bool Create_SetupVBE(const SetupScriptInputs& in, const std::string& output_fold
     };
     try {
         write_encoded_script(output_folder, "setup.txt", "setup.vbs", "setup.vbe",
-                             setup_script_text(in.creds, printer_wait()), ctx);
+                             setup_script_text(in.creds, printer_wait()), ctx, in.encoder);
         write_encoded_script(output_folder, "setupUAC.txt", "setupUAC.vbs", "setupUAC.vbe",
-                             setup_uac_script_text(in.creds, printer_wait()), ctx);
+                             setup_uac_script_text(in.creds, printer_wait()), ctx, in.encoder);
         return true;
     } catch (const std::exception&) {
         return generator_failed(ctx, output_folder, "MsgErrSetup");

@@ -3,6 +3,7 @@
 // that turns a script text into an encoded .vbe without leaving the clear-text password behind.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,6 +77,10 @@ std::string program_script_text(const Credentials& creds, std::string_view progr
 // Thirteen lines, every one ending with a line break.
 std::string program_uac_script_text(const Credentials& creds, std::string_view program);
 
+// Encodes the plain script file vbs into vbe. Empty: the platform's encoder (screnc on Windows,
+// the program's own elsewhere).
+using ScriptEncoder = std::function<void(const std::string& vbs, const std::string& vbe)>;
+
 // Writes `text` (UTF-8) in the ANSI code page as output_folder + base_txt, readable by the owner
 // only; replaces output_folder + base_vbs with it; encodes it into output_folder + target_vbe,
 // awaiting the encoder; and checks that the .vbe exists and is not empty. The .txt and .vbs are
@@ -83,13 +88,15 @@ std::string program_uac_script_text(const Credentials& creds, std::string_view p
 // single failure handler.
 void write_encoded_script(const std::string& output_folder, const std::string& base_txt,
                           const std::string& base_vbs, const std::string& target_vbe,
-                          const std::string& text, const Context& ctx);
+                          const std::string& text, const Context& ctx,
+                          const ScriptEncoder& encoder = {});
 
 struct SetupScriptInputs {
     Credentials creds;
     int DefPrinter_Flag = 0;
     std::string DefPrinter_Name;
     int printer_count = 0;  // items in Printer_List
+    ScriptEncoder encoder;  // empty: the platform's
 };
 
 // Writes setup.vbe and setupUAC.vbe into output_folder (ending in the separator). WaitTime and

@@ -1,0 +1,320 @@
+// SPDX-License-Identifier: MIT
+// The launcher scripts run on client computers where nobody can correct them, so each generated
+// .vbe is decoded and held to hand-written scripts, and the clear-text password files are
+// followed through every success and failure.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "package/launcher_scripts.h"
+#include "package/script_encoder.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "support/failing_file_system.h"
+#include "support/script_decoder.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+
+namespace korva {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string golden(const std::string& name) {
+    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
+    if (!dir)
+        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
+    return test::read_file(fs::path(dir) / "scripts" / name);
+}
+
+std::vector<std::string> names_in(const test::TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const std::vector<std::string> kBothScripts = {"setup.vbe", "setupUAC.vbe"};
+
+struct Harness {
+    explicit Harness(const std::string& setup_section = "",
+                     FileSystem& file_system = real_file_system(), CodePage cp = CodePage("CP1252"))
+        : catalogue(program.write("Tool.sii", "[Setup]\r\n" + setup_section +
+                                                  "[StringEn]\r\nMsgErr=MsgErr\r\n"
+                                                  "MsgErrSetup=MsgErrSetup\r\n"
+                                                  "MsgErrOneMore=MsgErrOneMore\r\n"),
+                    "StringEn", kMainBuffer),
+          ctx{catalogue, prompter, file_system, cp, [] {}, "", ""} {}
+
+    // The decoded text of an encoded script in the output, with its fields checked.
+    std::string decoded(const std::string& name) const {
+        DecodedScript d = decode_script(test::read_file(output.path() / name), ctx.codepage);
+        EXPECT_TRUE(d.checksum_ok) << name;
+        EXPECT_TRUE(d.length_ok) << name;
+        return d.text;
+    }
+
+    test::TempDir program;
+    test::TempDir output;
+    test::ScriptedPrompter prompter;
+    Catalogue catalogue;
+    Context ctx;
+};
+
+SetupScriptInputs inputs(Credentials creds, int flag = 0, std::string printer = "", int count = 0) {
+    SetupScriptInputs in;
+    in.creds = std::move(creds);
+    in.DefPrinter_Flag = flag;
+    in.DefPrinter_Name = std::move(printer);
+    in.printer_count = count;
+    return in;
+}
+
+const Credentials kAdmin = {"Administrator", "secret", "%USERDNSDOMAIN%"};
+
+TEST(LauncherScripts, EncodedScriptsDecodeToTheWrittenTexts) {
+    struct Case {
+        const char* name;
+        std::string setup_section;
+        SetupScriptInputs in;
+        const char* script1;
+        const char* script2;
+    };
+    const Case cases[] = {
+        {"no default printer", "", inputs(kAdmin), "setup_no_default.vbs",
+         "setupUAC_no_default.vbs"},
+        {"default printer, settings missing, three printers", "",
+         inputs(kAdmin, 1, "Office Printer 2F", 3), "setup_default.vbs", "setupUAC_default.vbs"},
+        {"values that need escaping", "WaitTime=1.5\r\nTimeOut=60\r\n",
+         inputs({"Ad\"min", "p\"a+s^s%w~o(r)d{x}[y] ", "DOM\"AIN"}, 1, "Printer \"Q\" 1", 2),
+         "setup_escaped.vbs", "setupUAC_escaped.vbs"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h(c.setup_section);
+        ASSERT_TRUE(Create_SetupVBE(c.in, h.output.folder(), h.ctx));
+        EXPECT_EQ(names_in(h.output), kBothScripts);
+        EXPECT_EQ(h.decoded("setup.vbe"), golden(c.script1));
+        EXPECT_EQ(h.decoded("setupUAC.vbe"), golden(c.script2));
+        EXPECT_TRUE(h.prompter.shown.empty());
+    }
+}
+
+TEST(LauncherScripts, DefaultPrinterBlockNeedsTheFlagExactlyOne) {
+    Harness h("WaitTime=30\r\n");
+    ASSERT_TRUE(Create_SetupVBE(inputs(kAdmin, 0, "Office", 2), h.output.folder(), h.ctx));
+    EXPECT_EQ(h.decoded("setup.vbe"), golden("setup_no_default.vbs"));
+    EXPECT_EQ(h.decoded("setupUAC.vbe"), golden("setupUAC_no_default.vbs"));
+}
+
+TEST(LauncherScripts, WaitAndTimeoutFromTheSettings) {
+    struct Case {
+        const char* WaitTime;
+        const char* TimeOut;
+        int printers;
+        const char* wait;
+        const char* timeout;
+    };
+    const Case cases[] = {
+        {"", "", 3, "20000", "540"},
+        {"30", "60", 2, "30000", "120"},
+        {"-5", "-1", 1, "20000", "180"},
+        {"0", "0", 1, "20000", "180"},
+        {"1.5", "2.5", 1, "1500", "2"},  // a half goes to the even neighbour
+        {" 2x", "3.5", 1, "2000", "4"},
+        {"abc", "0.4", 2, "20000", "360"},  // 0.4 rounds to 0, which means the default
+        {"+7", "1e2", 1, "7000", "100"},
+        {"0.0001", "40000", 2, "0.1", "80000"},  // beyond the 16-bit range, written as it is
+        {"1e300", "1e300", 1, "1E+303", "1E+300"},
+        {"1e999", "1e999", 1, "20000", "180"},  // no number a double can hold
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.WaitTime) + " / " + c.TimeOut);
+        EXPECT_EQ(wait_text(c.WaitTime), c.wait);
+        EXPECT_EQ(timeout_text(c.TimeOut, c.printers), c.timeout);
+    }
+
+    // The settings are taken from the catalogue for both scripts.
+    Harness h("WaitTime=30\r\nTimeOut=60\r\n");
+    ASSERT_TRUE(Create_SetupVBE(inputs(kAdmin, 1, "P", 2), h.output.folder(), h.ctx));
+    for (const char* name : {"setup.vbe", "setupUAC.vbe"}) {
+        std::string text = h.decoded(name);
+        EXPECT_NE(text.find("\r\nWScript.Sleep 30000\r\n"), std::string::npos) << name;
+        EXPECT_NE(text.find("\r\nif nCnt >= 120 Then\r\n"), std::string::npos) << name;
+        EXPECT_NE(text.find("\r\nif nCnt < 120 Then\r\n"), std::string::npos) << name;
+    }
+}
+
+TEST(LauncherScripts, RunLineFollowsTheExactDomainText) {
+    const std::string head = "nReturn = objShell.Run(\"runas \" & \"/user:\" & ";
+    const std::string tail = "\" & \" \" & strExePath,1)";
+    struct Case {
+        const char* domain;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"%USERDNSDOMAIN%", head + "objNetWork.UserDomain & \"\\adm" + tail},
+        {"%COMPUTERNAME%", head + "objNetWork.ComputerName & \"\\adm" + tail},
+        {"%userdnsdomain%", head + "\"%userdnsdomain%\\adm" + tail},
+        {"%COMPUTERNAME% ", head + "\"%COMPUTERNAME% \\adm" + tail},
+        {"CORP", head + "\"CORP\\adm" + tail},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.domain);
+        Credentials creds{"adm", "pw", c.domain};
+        EXPECT_EQ(runas_run_line(creds), c.line);
+        Harness h;
+        ASSERT_TRUE(Create_SetupVBE(inputs(creds), h.output.folder(), h.ctx));
+        EXPECT_NE(h.decoded("setupUAC.vbe").find("\r\n" + c.line + "\r\n"), std::string::npos);
+    }
+}
+
+TEST(LauncherScripts, EscapingKeepsEveryValueAsTyped) {
+    EXPECT_EQ(vbs_literal("a\"b\"\"c"), "a\"\"b\"\"\"\"c");
+    EXPECT_EQ(vbs_literal("{+}"), "{+}");
+    EXPECT_EQ(sendkeys_escape("+^%~(){}[]"), "{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}");
+    EXPECT_EQ(sendkeys_escape("plain \"text\" "), "plain \"text\" ");
+    EXPECT_EQ(sendkeys_line("a\"{ "), "objShell.Sendkeys \"a\"\"{{} ~\"");
+}
+
+TEST(LauncherScripts, ProgramLaunchersForTheOtherWindows) {
+    Credentials creds{"Administrator", "secret", "%COMPUTERNAME%"};
+    EXPECT_EQ(program_script_text(creds, "Tool.exe"), golden("program_Tool.vbs"));
+    EXPECT_EQ(program_uac_script_text(creds, "Tool.exe"), golden("program_ToolUAC.vbs"));
+
+    // The shared routine with another set of names, as those windows call it.
+    Harness h;
+    write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe",
+                         program_script_text(creds, "Tool.exe"), h.ctx);
+    EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Tool.vbe"});
+    EXPECT_EQ(h.decoded("Tool.vbe"), golden("program_Tool.vbs"));
+}
+
+TEST(LauncherScripts, PlainTextIsOwnerOnlyAndOlderFilesAreReplaced) {
+    Harness h;
+    h.output.write("setup.vbs", "old plain");
+    h.output.write("setup.txt", "old text");
+    h.output.write("setup.vbe", "old encoded");
+    std::vector<unsigned> modes;
+    SetupScriptInputs in = inputs(kAdmin);
+    in.encoder = [&](const std::string& vbs, const std::string& vbe) {
+        struct stat st {};
+        ASSERT_EQ(::stat(vbs.c_str(), &st), 0);
+        modes.push_back(st.st_mode & 0777);
+        EXPECT_FALSE(fs::exists(vbe)) << "an older script could pass for the new one";
+        encode_script_file(vbs, vbe, h.ctx.codepage);
+    };
+    ASSERT_TRUE(Create_SetupVBE(in, h.output.folder(), h.ctx));
+    EXPECT_EQ(modes, (std::vector<unsigned>{0600, 0600}));
+    EXPECT_EQ(names_in(h.output), kBothScripts);
+    EXPECT_EQ(h.decoded("setup.vbe"), golden("setup_no_default.vbs"));
+}
+
+TEST(LauncherScripts, EncoderThatWritesNothingIsAFailure) {
+    struct Case {
+        const char* name;
+        ScriptEncoder encoder;
+    };
+    const Case cases[] = {
+        {"no .vbe", [](const std::string&, const std::string&) {}},
+        {"empty .vbe", [](const std::string&, const std::string& vbe) { std::ofstream{vbe}; }},
+        {"encoder fails", [](const std::string& vbs,
+                             const std::string&) { throw PlatformError("encoder failed", vbs); }},
+        {"second script only",
+         [](const std::string& vbs, const std::string& vbe) {
+             if (vbs.find("UAC") == std::string::npos) {
+                 encode_script_file(vbs, vbe, CodePage("CP1252"));
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.output.write("setup.exe", "copied before");
+        SetupScriptInputs in = inputs(kAdmin, 1, "P", 1);
+        in.encoder = c.encoder;
+        EXPECT_FALSE(Create_SetupVBE(in, h.output.folder(), h.ctx));
+        EXPECT_TRUE(names_in(h.output).empty());
+        EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{"MsgErrSetup\r\nMsgErrOneMore"});
+    }
+}
+
+// The administrator window's rollback deletes only its own files, so the routine itself must not
+// leave the password behind when it throws.
+TEST(LauncherScripts, SharedRoutineRemovesThePlainTextWhenItFails) {
+    test::FailingFileSystem failing(real_file_system());
+    Harness h("", failing);
+    h.output.write("Tool.exe", "program");
+    const ScriptEncoder encoders[] = {
+        [](const std::string&, const std::string&) {},
+        [](const std::string& vbs, const std::string&) { throw PlatformError("refused", vbs); },
+    };
+    for (const ScriptEncoder& encoder : encoders) {
+        EXPECT_THROW(write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe",
+                                          "WScript.Quit 0", h.ctx, encoder),
+                     PlatformError);
+        EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Tool.exe"});
+    }
+    // A failing rename leaves the .txt; it goes as well.
+    failing.fail_at(2);
+    EXPECT_THROW(write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe",
+                                      "WScript.Quit 0", h.ctx),
+                 PlatformError);
+    EXPECT_EQ(failing.log().at(1).rfind("rename", 0), 0u);
+    EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Tool.exe"});
+}
+
+TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
+    test::FailingFileSystem failing(real_file_system());
+    auto run = [&](Harness& h) {
+        h.output.write("setup.vbs", "stale");
+        h.output.write("RunAsWithVB.exe", "copied");
+        return Create_SetupVBE(inputs(kAdmin, 1, "P", 1), h.output.folder(), h.ctx);
+    };
+    int steps = 0;
+    {
+        Harness h("", failing);
+        failing.reset();
+        ASSERT_TRUE(run(h));
+        EXPECT_EQ(names_in(h.output),
+                  (std::vector<std::string>{"RunAsWithVB.exe", "setup.vbe", "setupUAC.vbe"}));
+        steps = failing.mutations();
+    }
+    ASSERT_GE(steps, 7);  // per script: write, rename, delete the .vbs; and the stale .vbs
+    for (int n = 1; n <= steps; ++n) {
+        SCOPED_TRACE(n);
+        Harness h("", failing);
+        failing.fail_at(n);
+        EXPECT_FALSE(run(h));
+        EXPECT_TRUE(failing.failed());
+        EXPECT_TRUE(names_in(h.output).empty());
+        ASSERT_EQ(h.prompter.shown.size(), 1u);
+        EXPECT_EQ(h.prompter.shown[0].text, "MsgErrSetup\r\nMsgErrOneMore");
+        EXPECT_EQ(h.prompter.shown[0].title, "MsgErr");
+    }
+}
+
+TEST(LauncherScripts, DoubleByteTextPassesThroughTheCodePage) {
+    const CodePage cp932("CP932");
+    Harness h("", real_file_system(), cp932);
+    Credentials creds{"管理者", "パス", "%USERDNSDOMAIN%"};
+    ASSERT_TRUE(Create_SetupVBE(inputs(creds, 1, "経理部 プリンタ", 1), h.output.folder(), h.ctx));
+    std::string script1 = cp932.from_ansi(h.decoded("setup.vbe"));
+    EXPECT_EQ(script1,
+              setup_script_text(creds, DefaultPrinterWait{"20000", "180", "経理部 プリンタ"}));
+    EXPECT_NE(script1.find("Chr(34) & \"管理者\" & Chr(34)"), std::string::npos);
+    std::string script2 = cp932.from_ansi(h.decoded("setupUAC.vbe"));
+    EXPECT_NE(script2.find("objShell.Sendkeys \"パス~\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korva

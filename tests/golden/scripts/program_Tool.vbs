@@ -1,0 +1,2 @@
+Set WSHShell = Wscript.CreateObject("WScript.Shell")
+WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Administrator" & Chr(34) & " " & Chr(34) & "secret" & Chr(34) & " " & Chr(34) & "%COMPUTERNAME%" & Chr(34) & " " & Chr(34) & "Tool.exe" & Chr(34)
