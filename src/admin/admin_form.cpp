@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+// The administrator launcher: the program named in Tool.sii gets a pair of launchers beside it.
+// The program folder is the user's own install, so everything here writes or removes only the
+// files it names, and the archive is unpacked elsewhere.
+#include "admin/admin_form.h"
+
+#include <exception>
+
+#include "package/launcher_scripts.h"
+#include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/path.h"
+#include "platform/process.h"
+
+namespace korva {
+
+namespace {
+
+constexpr const char* kScript1Txt = "setup.txt";
+constexpr const char* kScript1Vbs = "setup.vbs";
+constexpr const char* kScript2Txt = "setupUAC.txt";
+constexpr const char* kScript2Vbs = "setupUAC.vbs";
+
+// An empty folder text would make every path below relative to the working folder.
+void require_folder(const std::string& dir) {
+    if (dir.empty() || !ends_with_sep(dir))
+        throw PlatformError("no program folder", dir);
+}
+
+}  // namespace
+
+std::string program_base_name(const std::string& program) {
+    const auto dot = program.rfind('.');
+    return dot == std::string::npos ? program : program.substr(0, dot);
+}
+
+AdminForm::AdminForm(const Context& main_ctx, const std::string& LangSelect)
+    : catalogue_(main_ctx.catalogue.with_section(LangSelect + "2", kDialogBuffer)),
+      ctx_{catalogue_,    main_ctx.prompter,       main_ctx.fs,           main_ctx.codepage,
+           main_ctx.pump, main_ctx.program_folder, main_ctx.system_folder} {}
+
+ControlTable AdminForm::controls() {
+    return {{"Admin_Setting", &Admin_Setting},
+            {"Fra_Admin", &Fra_Admin},
+            {"Lbl_Acount_Name", &Lbl_Acount_Name},
+            {"Acount_Name", &Acount_Name},
+            {"Lbl_Domain_Name", &Lbl_Domain_Name},
+            {"Domain_Name", &Domain_Name},
+            {"Lbl_Password", &Lbl_Password},
+            {"Password", &Password},
+            {"Com_OK", &Com_OK},
+            {"Com_End", &Com_End}};
+}
+
+bool AdminForm::Form_Load(const std::string& main_caption) {
+    Admin_Setting.caption = main_caption;
+    for (auto [key, control] : {std::pair<const char*, Control*>{"Fra_Admin", &Fra_Admin},
+                                {"Lbl_Acount_Name", &Lbl_Acount_Name},
+                                {"Lbl_Domain_Name", &Lbl_Domain_Name},
+                                {"Lbl_Password", &Lbl_Password},
+                                {"Com_OK", &Com_OK},
+                                {"Com_End", &Com_End}}) {
+        control->caption = catalogue_.text(key);
+    }
+
+    const std::string program = catalogue_.read("Setup", "ProgExe", "");
+    if (program.empty()) {
+        ctx_.prompter.message(kProgExeNotSet, kFixedErrorTitle);
+        return true;
+    }
+    program_ = program;
+    name_ = program_base_name(program);
+    if (!ctx_.fs.file_exists(with_trailing_sep(ctx_.program_folder) + program_)) {
+        ctx_.prompter.message(program_ + kProgExeNotFoundSuffix, kFixedErrorTitle);
+        return true;
+    }
+
+    Domain_Name.text = "%USERDNSDOMAIN%";
+    Acount_Name.text = "Administrator";
+    return false;
+}
+
+bool AdminForm::Check_Value_UserI() {
+    if (Acount_Name.text.empty()) {
+        catalogue_.show(ctx_.prompter, "MsgErrAcc");
+        return false;
+    }
+    if (Domain_Name.text.empty()) {
+        catalogue_.show(ctx_.prompter, "MsgErrDom");
+        return false;
+    }
+    return true;
+}
+
+void AdminForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {
+    dir_ = with_trailing_sep(ctx_.program_folder);
+    wait.show_creating();
+    owner.set_visible(false);
+    wait.refresh();
+
+    const bool done = [&] {
+        if (!Check_Value_UserI())
+            return false;
+        wait.refresh();
+        if (!File_Copy())
+            return false;
+        wait.refresh();
+        return Create_SetupVBE();
+    }();
+
+    if (done) {
+        wait.show_finished();
+        return;
+    }
+    wait.hide();
+    owner.set_visible(true);
+}
+
+bool AdminForm::File_Copy() {
+    FileSystem& fs = ctx_.fs;
+    try {
+        require_folder(dir_);
+        // Unpacked into a private temporary folder: a folder named Tool that the program folder
+        // may already hold belongs to the user and is neither used nor removed.
+        const ToolArchive archive(fs, dir_, ctx_.pump, expander);
+        const std::string& tool = archive.tool_folder();
+
+        const std::string system =
+            ctx_.system_folder.empty() ? system_directory() : with_trailing_sep(ctx_.system_folder);
+        // Looked for as Windows would, without regard to case.
+        if (fs.list(system + "screnc.exe", false).empty()) {
+            fs.copy_file(tool + "screnc.exe", system + "screnc.exe");
+        }
+        fs.copy_file(tool + "RunAsWithVB.exe", dir_ + "RunAsWithVB.exe");
+        return true;
+    } catch (const std::exception&) {
+        Error_Delete();
+        catalogue_.show(ctx_.prompter, "MsgErrCopy", "MsgErrOneMore");
+        return false;
+    }
+}
+
+bool AdminForm::Create_SetupVBE() {
+    const Credentials creds{Acount_Name.text, Password.text, Domain_Name.text};
+    try {
+        require_folder(dir_);
+        write_encoded_script(dir_, kScript1Txt, kScript1Vbs, name_ + ".vbe",
+                             program_script_text(creds, program_), ctx_);
+        write_encoded_script(dir_, kScript2Txt, kScript2Vbs, name_ + "UAC.vbe",
+                             program_uac_script_text(creds, program_), ctx_);
+        return true;
+    } catch (const std::exception&) {
+        Error_Delete();
+        catalogue_.show(ctx_.prompter, "MsgErrSetup", "MsgErrOneMore");
+        return false;
+    }
+}
+
+void AdminForm::Error_Delete() {
+    if (dir_.empty() || !ends_with_sep(dir_))
+        return;
+    const std::string names[] = {kScript1Txt, kScript1Vbs, name_ + ".vbe",
+                                 kScript2Txt, kScript2Vbs, name_ + "UAC.vbe"};
+    for (const std::string& file : names) {
+        const std::string path = dir_ + file;
+        try {
+            // Exactly this name: the delete matches without regard to case when the exact
+            // name is missing, which could hit a file of the user's.
+            if (ctx_.fs.file_exists(path))
+                ctx_.fs.delete_file(path, false);
+        } catch (const std::exception&) {
+            // A read-only file stays; the others still go.
+        }
+    }
+}
+
+}  // namespace korva

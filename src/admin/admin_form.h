@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+// The administrator launcher window `Admin_Setting` without its widgets: it writes, into the
+// program's own folder, the two encoded scripts that start the program named by ProgExe under an
+// administrator account. The Qt window mirrors these controls and forwards its events here.
+#pragma once
+
+#include <string>
+
+#include "app/control.h"
+#include "catalogue/catalogue.h"
+#include "dialogs/context.h"
+#include "dialogs/wait_view.h"
+#include "package/tool_archive.h"
+
+namespace korva {
+
+// The two messages shown before any catalogue text of this window is trusted; fixed English.
+inline constexpr const char* kProgExeNotSet = "\"ProgExe\" key is not set.";
+inline constexpr const char* kProgExeNotFoundSuffix = " is not found.";
+inline constexpr const char* kFixedErrorTitle = "Error";
+
+// {name} of a ProgExe value: the text before its last "."; the whole value when it has none.
+std::string program_base_name(const std::string& program);
+
+class AdminForm {
+  public:
+    // main_ctx: the main window's context, whose file system, prompter, event pump and folders
+    // this window shares. Texts are looked up in section LangSelect + "2" through the 500
+    // character buffer of a secondary window.
+    AdminForm(const Context& main_ctx, const std::string& LangSelect);
+    AdminForm(const AdminForm&) = delete;
+    AdminForm& operator=(const AdminForm&) = delete;
+
+    // Captions, then the ProgExe checks. Returns true when the program must end: a fixed
+    // English message has been shown, and the window is to be unloaded without being used.
+    [[nodiscard]] bool Form_Load(const std::string& main_caption);
+
+    // Account and domain filled (not trimmed); the password may be empty.
+    bool Check_Value_UserI();
+
+    // Create: the checks and both generators behind the waiting dialog. On success the dialog
+    // shows its finished state and the owner stays hidden; otherwise the owner comes back.
+    void Com_OK_Click(WaitView& wait, OwnerView& owner);
+
+    // RunAsWithVB.exe into {dir}, screnc.exe into the system folder when it is not there yet.
+    // False after Error_Delete and the MsgErrCopy message.
+    bool File_Copy();
+    // {name}.vbe and {name}UAC.vbe in {dir}. False after Error_Delete and the MsgErrSetup
+    // message.
+    bool Create_SetupVBE();
+    // Removes, when present, only the six files a Create of this window may leave in {dir}.
+    void Error_Delete();
+
+    // Every control with its name, the window itself first.
+    ControlTable controls();
+
+    // ---- controls, named as in the window design
+    Control Admin_Setting;  // the window itself: caption = title
+    Control Fra_Admin;
+    Control Lbl_Acount_Name, Acount_Name;
+    Control Lbl_Domain_Name, Domain_Name;
+    Control Lbl_Password, Password;
+    Control Com_OK, Com_End;
+
+    // ---- window state
+    const std::string& program() const { return program_; }  // {program}
+    const std::string& name() const { return name_; }        // {name}
+    const std::string& dir() const { return dir_; }          // {dir}, set by Com_OK_Click
+
+    const Catalogue& catalogue() const { return catalogue_; }
+    const Context& context() const { return ctx_; }
+
+    // Expands the tool archive; empty for the platform's expander. Tests swap it.
+    CabinetExpander expander;
+
+  private:
+    Catalogue catalogue_;
+    Context ctx_;
+    std::string program_;
+    std::string name_;
+    std::string dir_;
+};
+
+}  // namespace korva

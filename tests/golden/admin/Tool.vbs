@@ -1,0 +1,2 @@
+Set WSHShell = Wscript.CreateObject("WScript.Shell")
+WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Administrator" & Chr(34) & " " & Chr(34) & "Secret 1" & Chr(34) & " " & Chr(34) & "%USERDNSDOMAIN%" & Chr(34) & " " & Chr(34) & "Tool.exe" & Chr(34)

@@ -1,0 +1,2 @@
+Set WSHShell = Wscript.CreateObject("WScript.Shell")
+WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Ad""min" & Chr(34) & " " & Chr(34) & "p""w~1%" & Chr(34) & " " & Chr(34) & "EX""AMPLE" & Chr(34) & " " & Chr(34) & "Tool.v1.2.exe" & Chr(34)
