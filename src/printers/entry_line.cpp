@@ -9,7 +9,8 @@ std::string Get_DriverString(const std::string& Str_Drv, int Int_Num) {
     std::size_t start = 0;
     for (int i = 0; i < Int_Num; ++i) {
         std::size_t comma = Str_Drv.find(',', start);
-        if (comma == std::string::npos) return "";
+        if (comma == std::string::npos)
+            return "";
         start = comma + 1;
     }
     std::size_t end = Str_Drv.find(',', start);
@@ -17,40 +18,48 @@ std::string Get_DriverString(const std::string& Str_Drv, int Int_Num) {
 }
 
 std::string entry_printer_name(const std::string& line) {
-    std::string rest = line;
+    // Positions instead of a shortened copy: Add runs this over every line of a long list.
+    std::size_t end = line.size();
     for (int i = 0; i < 6; ++i) {
-        std::size_t comma = rest.rfind(',');
-        if (comma == std::string::npos) return "";
-        rest.resize(comma);
+        std::size_t comma = end == 0 ? std::string::npos : line.rfind(',', end - 1);
+        if (comma == std::string::npos)
+            return "";
+        end = comma;
     }
-    std::size_t comma = rest.rfind(',');
-    return comma == std::string::npos ? "" : rest.substr(comma + 1);
+    std::size_t comma = end == 0 ? std::string::npos : line.rfind(',', end - 1);
+    return comma == std::string::npos ? "" : line.substr(comma + 1, end - comma - 1);
 }
 
 std::string entry_default_field(const std::string& line) {
     std::string body = line;
-    if (!body.empty() && body.back() == ')') body.pop_back();
+    if (!body.empty() && body.back() == ')')
+        body.pop_back();
     std::size_t comma = body.rfind(',');
     return comma == std::string::npos ? "" : body.substr(comma + 1);
 }
 
-bool entry_is_default(const std::string& line) { return entry_default_field(line) == "Yes"; }
+bool entry_is_default(const std::string& line) {
+    return entry_default_field(line) == "Yes";
+}
 
 std::string entry_model_part(const std::string& line) {
     std::size_t dot = line.find('.');
-    if (dot == std::string::npos) return "";
+    if (dot == std::string::npos)
+        return "";
     std::size_t start = dot + 2;
     std::size_t paren = line.find('(');
-    if (start > line.size() || paren == std::string::npos || paren < start) return "";
+    if (start > line.size() || paren == std::string::npos || paren < start)
+        return "";
     return line.substr(start, paren - start);
 }
 
 std::string entry_address(const std::string& line) {
     std::size_t paren = line.find('(');
-    if (paren == std::string::npos) return "";
+    if (paren == std::string::npos)
+        return "";
     std::size_t comma = line.find(',', paren + 1);
-    return line.substr(paren + 1, comma == std::string::npos ? std::string::npos
-                                                             : comma - paren - 1);
+    return line.substr(paren + 1,
+                       comma == std::string::npos ? std::string::npos : comma - paren - 1);
 }
 
 std::string entry_number_text(int position) {

@@ -92,8 +92,11 @@ std::string entry_model_text(const PackageState& pkg) {
 }
 
 static bool is_ascii(const std::string& text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 std::size_t entry_list_width_bytes(const std::vector<std::string>& lines, const CodePage& cp) {
