@@ -140,6 +140,18 @@ TEST(ConfigIni, DefaultEntryMovesDownInOnePass) {
         EXPECT_EQ(list, c.after);
     }
 
+    // With two defaults left after the pass, the header and the name both take the last one.
+    {
+        std::vector<std::string> list = {" 1. A(1,a,,,,,,Yes)", " 2. B(2,b,,,,,,Yes)",
+                                         " 3. C(3,c,,,,,,)"};
+        Plurals_List_Change(list);
+        DefaultPrinterState state;
+        std::string text = config_ini_text(list, {"English", 0, false, 0}, state);
+        EXPECT_EQ(state.DefPrinter_No, 3);
+        EXPECT_EQ(state.DefPrinter_Name, "b");
+        EXPECT_NE(text.find("DefaultPrinterDriver=PRINTER3\r\n"), std::string::npos);
+    }
+
     // Positions past 9 are renumbered too, and the block numbers follow the new order.
     std::vector<std::string> list;
     for (int i = 1; i <= 11; ++i) {
