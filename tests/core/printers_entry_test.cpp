@@ -93,6 +93,25 @@ TEST(EntryLine, ReadersReturnWhatWasStored) {
     EXPECT_TRUE(entry_is_default(entry_line(floor2(), 1)));
 }
 
+TEST(EntryLine, ReadersOfMalformedLinesGiveEmptyTexts) {
+    struct Case {
+        std::string line, name, address, model, piece7;
+    } cases[] = {
+        {"", "", "", "", ""},
+        {",,,,,,", "", "", "", ""},
+        {",,,,,,,", "", "", "", ""},
+        {" 1. M(a,b,c,d,e,f,g,h)", "b", "a", "M", "h)"},
+        {" 1. M(a,b", "", "a", "M", ""},
+        {" 1.", "", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(entry_printer_name(c.line), c.name) << c.line;
+        EXPECT_EQ(entry_address(c.line), c.address) << c.line;
+        EXPECT_EQ(entry_model_part(c.line), c.model) << c.line;
+        EXPECT_EQ(Get_DriverString(c.line, 7), c.piece7) << c.line;
+    }
+}
+
 TEST(EntryLine, RenumberingReplacesOnlyTheNumber) {
     PrinterEntry e = floor2();
     e.model_part = "KORVA A1.5 PCL6";  // a point inside the model part stays
