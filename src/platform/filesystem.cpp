@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "platform/error.h"
@@ -172,14 +173,21 @@ bool wanted(Kind kind, Want want) {
 
 // The items a pattern names. A name without wildcards that exists exactly is taken as it is;
 // otherwise the folder is searched as Windows would, ignoring case. An empty last component
-// ("folder/") lists the whole folder, as the runtime's directory listing does.
-std::vector<Match> resolve(const std::string& pattern, Want want) {
+// ("folder/") names nothing, except in a listing, where it stands for the whole folder as in the
+// runtime's directory listing (a copy or delete of "folder/" must not mean every file in it).
+enum class EmptyName { NamesNothing, ListsAll };
+
+std::vector<Match> resolve(const std::string& pattern, Want want,
+                           EmptyName empty = EmptyName::NamesNothing) {
     std::vector<Match> matches;
     const auto cut = pattern.rfind(kPathSep);
     const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
     std::string name = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
-    if (name.empty())
+    if (name.empty()) {
+        if (pattern.empty() || empty == EmptyName::NamesNothing)
+            return matches;
         name = "*";
+    }
     if (!has_wildcard(name)) {
         struct stat st {};
         if (::stat(pattern.c_str(), &st) == 0) {
@@ -451,15 +459,16 @@ std::vector<std::string> RealFileSystem::files(const std::string& folder) {
 
 std::vector<std::string> RealFileSystem::list(const std::string& pattern, bool include_folders) {
     std::vector<std::string> names;
-    for (auto& match : resolve(pattern, include_folders ? Want::Both : Want::Files))
+    for (auto& match :
+         resolve(pattern, include_folders ? Want::Both : Want::Files, EmptyName::ListsAll))
         names.push_back(std::move(match.name));
     return names;
 }
 
 namespace {
 
-// One copy call: the running byte count of the progress callback and the folders being copied,
-// so that a link back into one of them is noticed.
+// One copy call: the running byte count of the progress callback, the folders being copied and
+// the folders written to, so that a link back into either is noticed.
 class Copier {
   public:
     Copier(const CopyProgress& progress, std::uint64_t& bytes_done)
@@ -477,6 +486,7 @@ class Copier {
     const CopyProgress& progress_;
     std::uint64_t& bytes_done_;
     std::vector<std::pair<dev_t, ino_t>> open_folders_;
+    std::set<std::pair<dev_t, ino_t>> written_folders_;
     std::vector<char> buffer_;
 };
 
@@ -566,18 +576,21 @@ void Copier::tree(const std::string& source, const std::string& destination) {
     if (::stat(source.c_str(), &st) != 0)
         fail("Cannot read the folder", source, errno);
     const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
-    // A link back to a folder that is being copied would copy forever; it is left out.
-    if (std::find(open_folders_.begin(), open_folders_.end(), id) != open_folders_.end())
+    // A link back to a folder that is being copied, or into the copy itself, would copy forever;
+    // it is left out.
+    if (std::find(open_folders_.begin(), open_folders_.end(), id) != open_folders_.end() ||
+        written_folders_.count(id) != 0)
         return;
 
     if (::mkdir(destination.c_str(), 0777) != 0) {
         const int error = errno;
         if (error != EEXIST)
             fail("Cannot create the folder", destination, error);
-        struct stat existing {};
-        if (::stat(destination.c_str(), &existing) != 0 || !S_ISDIR(existing.st_mode))
-            fail("A file is in the way of the folder", destination);
     }
+    struct stat written {};
+    if (::stat(destination.c_str(), &written) != 0 || !S_ISDIR(written.st_mode))
+        fail("A file is in the way of the folder", destination);
+    written_folders_.insert({written.st_dev, written.st_ino});
     std::vector<std::pair<std::string, unsigned char>> entries;
     {
         Dir dir(::opendir(source.c_str()));

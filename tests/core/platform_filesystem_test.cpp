@@ -228,6 +228,8 @@ TEST_F(FileSystemTest, CopyFolderEndsOnLinkLoopsAndCopiesFileLinksAsFiles) {
     fs::create_directory_symlink("..", root + "src/pkg/up");
     fs::create_symlink(root + "elsewhere/target.txt", root + "src/pkg/file-link.txt");
     fs::create_directory_symlink(root + "elsewhere", root + "src/pkg/dir-link");
+    // A link to the destination would otherwise copy the growing copy into itself.
+    fs::create_directory_symlink(root + "out", root + "src/pkg/to-out");
     dir.mkdir("out");
 
     files.copy_folder(root + "src/pkg", root + "out/");
@@ -237,6 +239,8 @@ TEST_F(FileSystemTest, CopyFolderEndsOnLinkLoopsAndCopiesFileLinksAsFiles) {
     EXPECT_EQ(test::read_file(root + "out/pkg/file-link.txt"), "linked content");
     EXPECT_EQ(test::read_file(root + "out/pkg/dir-link/target.txt"), "linked content");
     EXPECT_FALSE(fs::exists(root + "out/pkg/loop"));
+    EXPECT_TRUE(files.folder_exists(root + "out/pkg/to-out"));
+    EXPECT_FALSE(fs::exists(root + "out/pkg/to-out/pkg"));
     // ".." leads to src, whose only content is the folder being copied.
     EXPECT_TRUE(files.folder_exists(root + "out/pkg/up"));
     EXPECT_FALSE(fs::exists(root + "out/pkg/up/pkg"));
@@ -290,6 +294,10 @@ TEST_F(FileSystemTest, DeleteFileHonoursReadOnlyUnlessForced) {
 
     files.delete_file(root + "out/*.cab", true);
     EXPECT_FALSE(files.file_exists(protected_file));
+    EXPECT_TRUE(files.file_exists(root + "out/keep.txt"));
+    // A folder text names no file (only a listing reads it as the whole folder).
+    EXPECT_THROW(files.delete_file(root + "out/", true), PlatformError);
+    EXPECT_THROW(files.delete_file("", true), PlatformError);
     EXPECT_TRUE(files.file_exists(root + "out/keep.txt"));
 
     const std::string pattern = root + "out/*.cab";
