@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -543,7 +544,8 @@ TEST_F(FileCopyTest, ErrorDeleteNeverFails) {
     EXPECT_TRUE(fs::is_directory(out));
 }
 
-// Run by bench/copy_bench.sh, which builds the package in KORVA_BENCH_SOURCE.
+// Run by bench/copy_bench.sh, which builds the package in KORVA_BENCH_SOURCE. Prints the best of
+// a few runs of each mode, each started with nothing left to write back from the run before.
 TEST_F(FileCopyTest, DISABLED_BenchCopy) {
     const char* bench_source = std::getenv("KORVA_BENCH_SOURCE");
     if (bench_source == nullptr)
@@ -552,13 +554,18 @@ TEST_F(FileCopyTest, DISABLED_BenchCopy) {
     for (bool silent : {true, false}) {
         FileCopyInput in = input(silent, false);
         in.source = std::string(bench_source) + "/";
-        in.lang_folder = "English";
         in.progress = [](std::uint64_t, std::uint64_t) {};
-        Error_Delete(files, out);
-        const auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(copy(in));
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        std::cout << "BENCH " << (silent ? "silent" : "full") << " " << seconds.count() << "\n";
+        double best = 0;
+        for (int run = 0; run < 3; ++run) {
+            Error_Delete(files, out);
+            ::sync();
+            const auto start = std::chrono::steady_clock::now();
+            ASSERT_TRUE(copy(in));
+            const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+            if (run == 0 || seconds.count() < best)
+                best = seconds.count();
+        }
+        std::cout << "BENCH " << (silent ? "silent" : "full") << " " << best << "\n";
     }
     Error_Delete(files, out);
 }
