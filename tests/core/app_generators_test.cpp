@@ -82,26 +82,14 @@ TEST(MainFormGenerators, ConfigThenScriptsForTheDefaultPrinter) {
 TEST(MainFormGenerators, ListAlreadyInOrderKeepsTheEntryFields) {
     GeneratorForm g;
     MainForm& f = *g.form;
-    auto& items = f.Printer_List.list->items;
-    items.pop_back();
+    f.Printer_List.list->items.pop_back();
     f.printer_list_extent_px = 300;
-    f.DefPrinter_Name = "stale";
-    f.DefPrinter_Flag = 1;
 
     ASSERT_TRUE(f.Create_ConfigINI());
     EXPECT_EQ(f.printer_list_extent_px, 300);
     EXPECT_EQ(f.Printer_Name.text, "PrinterB");
     EXPECT_EQ(f.Printer_List.list->index, 1);
     EXPECT_EQ(f.DefPrinter_No, 2);
-
-    // Without a default the flag is cleared, so the scripts get no default-printer block.
-    items = {" 1. KORVA A100(10.0.0.1,PrinterA,Standard,RAW,9100,,AutoConfig,)"};
-    f.DefPrinter_Name.clear();
-    ASSERT_TRUE(f.Create_ConfigINI());
-    EXPECT_EQ(f.DefPrinter_No, 0);
-    EXPECT_EQ(f.DefPrinter_Flag, 0);
-    ASSERT_TRUE(f.Create_SetupVBE());
-    EXPECT_EQ(g.decoded("setup.vbe").find("WScript.Sleep"), std::string::npos);
 }
 
 TEST(MainFormGenerators, FailuresReportTheirOwnMessage) {

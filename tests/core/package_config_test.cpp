@@ -226,14 +226,5 @@ TEST(ConfigIni, EveryFailureEmptiesTheOutputAndTellsOnce) {
     }
 }
 
-TEST(ConfigIni, MissingOutputFolderIsAFailureNotACrash) {
-    Harness h;
-    std::vector<std::string> list;
-    DefaultPrinterState state;
-    EXPECT_FALSE(Create_ConfigINI(list, {"English", 0, false, 0}, h.output.folder() + "gone/",
-                                  state, h.ctx));
-    EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{"MsgErrConfig\r\nMsgErrOneMore"});
-}
-
 }  // namespace
 }  // namespace korva

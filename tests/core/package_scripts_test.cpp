@@ -109,13 +109,6 @@ TEST(LauncherScripts, EncodedScriptsDecodeToTheWrittenTexts) {
     }
 }
 
-TEST(LauncherScripts, DefaultPrinterBlockNeedsTheFlagExactlyOne) {
-    Harness h("WaitTime=30\r\n");
-    ASSERT_TRUE(Create_SetupVBE(inputs(kAdmin, 0, "Office", 2), h.output.folder(), h.ctx));
-    EXPECT_EQ(h.decoded("setup.vbe"), golden("setup_no_default.vbs"));
-    EXPECT_EQ(h.decoded("setupUAC.vbe"), golden("setupUAC_no_default.vbs"));
-}
-
 TEST(LauncherScripts, WaitAndTimeoutFromTheSettings) {
     struct Case {
         const char* WaitTime;
@@ -172,18 +165,7 @@ TEST(LauncherScripts, RunLineFollowsTheExactDomainText) {
         SCOPED_TRACE(c.domain);
         Credentials creds{"adm", "pw", c.domain};
         EXPECT_EQ(runas_run_line(creds), c.line);
-        Harness h;
-        ASSERT_TRUE(Create_SetupVBE(inputs(creds), h.output.folder(), h.ctx));
-        EXPECT_NE(h.decoded("setupUAC.vbe").find("\r\n" + c.line + "\r\n"), std::string::npos);
     }
-}
-
-TEST(LauncherScripts, EscapingKeepsEveryValueAsTyped) {
-    EXPECT_EQ(vbs_literal("a\"b\"\"c"), "a\"\"b\"\"\"\"c");
-    EXPECT_EQ(vbs_literal("{+}"), "{+}");
-    EXPECT_EQ(sendkeys_escape("+^%~(){}[]"), "{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}");
-    EXPECT_EQ(sendkeys_escape("plain \"text\" "), "plain \"text\" ");
-    EXPECT_EQ(sendkeys_line("a\"{ "), "objShell.Sendkeys \"a\"\"{{} ~\"");
 }
 
 TEST(LauncherScripts, ProgramLaunchersForTheOtherWindows) {
