@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
+#include <initializer_list>
 
 #include "package/file_copy.h"
 #include "package/script_encoder.h"
@@ -84,8 +85,7 @@ void remove_quietly(FileSystem& fs, const std::string& path) {
         if (fs.file_exists(path))
             fs.delete_file(path, true);
     } catch (const std::exception&) {
-        // The failure that brought us here is the one to report; the caller's rollback empties
-        // the folder anyway.
+        // The failure that brought us here is the one to report.
     }
 }
 

@@ -84,8 +84,8 @@ using ScriptEncoder = std::function<void(const std::string& vbs, const std::stri
 // Writes `text` (UTF-8) in the ANSI code page as output_folder + base_txt, readable by the owner
 // only; replaces output_folder + base_vbs with it; encodes it into output_folder + target_vbe,
 // awaiting the encoder; and checks that the .vbe exists and is not empty. The .txt and .vbs are
-// removed on success and on every failure. Throws PlatformError on any failure, for the caller's
-// single failure handler.
+// removed on success and on every failure. Throws on any failure (PlatformError for the files and
+// the encoder), for the caller's single failure handler.
 void write_encoded_script(const std::string& output_folder, const std::string& base_txt,
                           const std::string& base_vbs, const std::string& target_vbe,
                           const std::string& text, const Context& ctx,
