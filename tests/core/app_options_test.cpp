@@ -280,24 +280,6 @@ TEST_F(Options, SubFolderCheckTakesCatalogueSeparators) {
     EXPECT_EQ(f.P_Standard.value, 1);
 }
 
-TEST_F(Options, ProtocolDecidesBetweenPortAndQueue) {
-    for (bool raw : {true, false}) {
-        MainForm::select_option(raw ? f.Pr_Raw : f.Pr_Lpr, raw ? f.Pr_Lpr : f.Pr_Raw);
-        f.Check_Value_Protocol();
-        EXPECT_EQ(f.Label12.enabled, raw);
-        EXPECT_EQ(f.Protocol_Raw.enabled, raw);
-        EXPECT_EQ(f.Label13.enabled, !raw);
-        EXPECT_EQ(f.Protocol_Lpr.enabled, !raw);
-    }
-}
-
-TEST_F(Options, FocusRememberedForBrowse) {
-    f.Out_Path_GotFocus();
-    EXPECT_EQ(f.Path_Focus, 1);
-    f.In_Path_GotFocus();
-    EXPECT_EQ(f.Path_Focus, 0);
-}
-
 TEST_F(Options, UntickingReadsTheLanguagesOfTheTypedFolder) {
     package.flat({kJapanese, kEnglish});
     f.In_Path.text = package.root();

@@ -345,19 +345,6 @@ TEST_F(Models, EntryCheckWithoutAModelFileFailsForAnyEntry) {
     EXPECT_EQ(fx.prompter.messages(), Items{"MsgErrInPath6\r\nMsgErrChk"});
 }
 
-TEST_F(Models, PlaceholdersOfTheClearedLists) {
-    fx.pkg.Model_Name.add("KORVA A100");
-    fx.pkg.Emu_Name.add("PCL6");
-    fx.pkg.Emu_Slots = {0};
-    clear_model_list(fx.pkg, *fx.catalogue);
-    clear_emu_list(fx.pkg);
-    EXPECT_EQ(fx.pkg.Model_Name.items, Items{"MsgSilent"});
-    EXPECT_EQ(fx.pkg.Model_Name.index, 0);
-    EXPECT_EQ(fx.pkg.Emu_Name.items, Items{"No Emu"});
-    EXPECT_EQ(fx.pkg.Emu_Name.index, 0);
-    EXPECT_EQ(fx.pkg.Emu_Slots, std::vector<int>{-1});
-}
-
 TEST(ModelSubfolders, ListEndsAtTheFirstEmptyKey) {
     test::TempDir dir;
     dir.write("Tool.sii", "[Subfolder]\r\n0=QXPort\r\n1=QX\\Print\r\n2=\r\n3=Never\r\n");
