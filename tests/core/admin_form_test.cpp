@@ -139,6 +139,8 @@ class AdminFormTest : public ::testing::Test {
 
 TEST_F(AdminFormTest, CreateLeavesTheTwoLaunchersAndTheRunAsProgramAndNothingElse) {
     install();
+    // The user's own folder of that name is neither where the archive goes nor removed.
+    program.write("Tool/RunAsWithVB.exe", "user's own");
     create("Administrator", "Secret 1", "%USERDNSDOMAIN%");
 
     EXPECT_TRUE(prompter.shown.empty());
@@ -148,7 +150,8 @@ TEST_F(AdminFormTest, CreateLeavesTheTwoLaunchersAndTheRunAsProgramAndNothingEls
     EXPECT_EQ(test::read_file(system.path() / "screnc.exe"), "tool screnc.exe");
     EXPECT_EQ(names_in(program.path()),
               (std::set<std::string>{"Tool.sii", "Tool.bin", "Tool.exe", "Tool.vbe", "ToolUAC.vbe",
-                                     "RunAsWithVB.exe"}));
+                                     "RunAsWithVB.exe", "Tool"}));
+    EXPECT_EQ(test::read_file(program.path() / "Tool" / "RunAsWithVB.exe"), "user's own");
     EXPECT_TRUE(names_in(temp.path()).empty());
     EXPECT_EQ(form->dir(), program.folder());
     // The owner stays hidden: the waiting dialog's button ends the program.
@@ -279,18 +282,6 @@ TEST_F(AdminFormTest, FailureAtEveryFileStepRollsBackAndTellsOnce) {
         EXPECT_EQ(test::read_file(program.path() / "Tool" / "keep.txt"), "user's folder");
         EXPECT_TRUE(names_in(temp.path()).empty());
     }
-}
-
-TEST_F(AdminFormTest, ExistingToolFolderIsNeitherUsedNorRemoved) {
-    install();
-    program.mkdir("Tool");
-    program.write("Tool/RunAsWithVB.exe", "user's own");
-
-    create("Administrator", "pw", "CORP");
-
-    EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(test::read_file(program.path() / "RunAsWithVB.exe"), "tool RunAsWithVB.exe");
-    EXPECT_EQ(test::read_file(program.path() / "Tool" / "RunAsWithVB.exe"), "user's own");
 }
 
 TEST_F(AdminFormTest, EncoderProgramIsPlacedOnlyWhenTheSystemFolderLacksIt) {
