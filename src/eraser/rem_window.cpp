@@ -179,26 +179,26 @@ void RemWindow::take_focus_request(DeletionList& list) {
 }
 
 void RemWindow::connect_events() {
-    auto on_click = [this](const char* name, void (RemForm::*handler)()) {
+    auto on_click = [this](const char* name, std::function<void(RemForm&)> handler) {
         auto* button = findChild<QAbstractButton*>(QString::fromLatin1(name));
         connect(button, &QAbstractButton::clicked, this,
-                [this, handler] { run([this, handler] { (form_.*handler)(); }); });
+                [this, handler] { run([this, &handler] { handler(form_); }); });
     };
-    on_click("Chk_UserI", &RemForm::Chk_UserI_Click);
-    on_click("Com_Brow", &RemForm::Com_Brow_Click);
-    on_click("Cmd_DelPrinterAdd", &RemForm::Cmd_DelPrinterAdd_Click);
-    on_click("Cmd_DelPrinterDel", &RemForm::Cmd_DelPrinterDel_Click);
-    on_click("Cmd_DelDriverAdd", &RemForm::Cmd_DelDriverAdd_Click);
-    on_click("Cmd_DelDriverDel", &RemForm::Cmd_DelDriverDel_Click);
+    on_click("Chk_UserI", [](RemForm& f) { f.Chk_UserI_Click(); });
+    on_click("Com_Brow", [](RemForm& f) { f.Com_Brow_Click(); });
+    on_click("Cmd_DelPrinterAdd", [](RemForm& f) { f.Cmd_DelPrinterAdd_Click(); });
+    on_click("Cmd_DelPrinterDel", [](RemForm& f) { f.Cmd_DelPrinterDel_Click(); });
+    on_click("Cmd_DelDriverAdd", [](RemForm& f) { f.Cmd_DelDriverAdd_Click(); });
+    on_click("Cmd_DelDriverDel", [](RemForm& f) { f.Cmd_DelDriverDel_Click(); });
 
     // A click and a keyboard move both pick the entry to edit; the whole text is then selected,
     // so typing replaces it.
     auto on_entry = [this](const char* list_name, const char* text_name,
-                           void (RemForm::*handler)()) {
+                           std::function<void(RemForm&)> handler) {
         auto* list = findChild<QListWidget*>(QString::fromLatin1(list_name));
         auto* text = findChild<QLineEdit*>(QString::fromLatin1(text_name));
         auto clicked = [this, text, handler] {
-            run([this, handler] { (form_.*handler)(); });
+            run([this, &handler] { handler(form_); });
             text->selectAll();
         };
         connect(list, &QListWidget::itemClicked, this, clicked);
@@ -207,8 +207,8 @@ void RemWindow::connect_events() {
                 clicked();
         });
     };
-    on_entry("Lst_DelPrinter", "Txt_DelPrinter", &RemForm::Lst_DelPrinter_Click);
-    on_entry("Lst_DelDriver", "Txt_DelDriver", &RemForm::Lst_DelDriver_Click);
+    on_entry("Lst_DelPrinter", "Txt_DelPrinter", [](RemForm& f) { f.Lst_DelPrinter_Click(); });
+    on_entry("Lst_DelDriver", "Txt_DelDriver", [](RemForm& f) { f.Lst_DelDriver_Click(); });
 
     connect(findChild<QPushButton*>("Com_OK"), &QPushButton::clicked, this,
             [this] { run([this] { form_.Com_OK_Click(wait_, *this); }); });
