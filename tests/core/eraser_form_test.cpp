@@ -244,38 +244,11 @@ TEST(RemovalLists, AddingKeepsOrderAndDuplicatesButNotEmptyText) {
     EXPECT_EQ(r.Txt_DelPrinter.text, "");
     EXPECT_EQ(r.printers.focus_request, "Txt_DelPrinter");
     EXPECT_TRUE(r.Lst_DelDriver.list->items.empty());
-}
 
-TEST(RemovalLists, ClickEditsTheEntryAndAnEmptiedEntryStays) {
-    Fixture f;
-    RemForm& r = f.form;
-    type_and_add(r, "A");
-    type_and_add(r, "B");
-    type_and_add(r, "C");
-
-    click_printer(r, 1);
-    EXPECT_TRUE(r.printers.editing());
-    EXPECT_EQ(r.Cmd_DelPrinterAdd.caption, "Cmd_DelPrinterEdt");
-    EXPECT_TRUE(r.Cmd_DelPrinterDel.enabled);
-    EXPECT_EQ(r.Txt_DelPrinter.text, "B");
-
-    r.Txt_DelPrinter.text = "B2";
-    r.Cmd_DelPrinterAdd_Click();
-    EXPECT_EQ(r.Lst_DelPrinter.list->items, (std::vector<std::string>{"A", "B2", "C"}));
-    EXPECT_EQ(r.Cmd_DelPrinterAdd.caption, "Cmd_DelPrinterAdd");
-    EXPECT_FALSE(r.Cmd_DelPrinterDel.enabled);
-    EXPECT_EQ(r.Txt_DelPrinter.text, "");
-
-    // Clearing the box while editing makes the entry empty rather than removing it.
-    click_printer(r, 2);
-    r.Txt_DelPrinter.text.clear();
-    r.Cmd_DelPrinterAdd_Click();
-    EXPECT_EQ(r.Lst_DelPrinter.list->items, (std::vector<std::string>{"A", "B2", ""}));
-    EXPECT_FALSE(r.printers.editing());
-
-    // A click below the last entry selects nothing and changes no mode.
+    // A click below the last entry selects nothing and so starts no editing.
     click_printer(r, -1);
     EXPECT_FALSE(r.printers.editing());
+    EXPECT_FALSE(r.Cmd_DelPrinterDel.enabled);
 }
 
 TEST(RemovalLists, DeleteActsOnTheEntryLastClickedInItsOwnList) {
@@ -369,25 +342,6 @@ TEST(RemovalChecks, FolderCheckKeepsTheSeparatorAndUsesTheRemovalTexts) {
     EXPECT_EQ(f.prompter.messages(), std::vector<std::string>{"MsgErrInOut\r\nMsgErrAnother"});
     EXPECT_EQ(r.In_Path.text, dir.folder() + "pkg/");
     EXPECT_EQ(r.Out_Path.text, dir.folder() + "pkg/");
-}
-
-TEST(RemovalChecks, NonEmptyOutputAsksForASubFolder) {
-    Fixture f;
-    test::TempDir dir;
-    RemForm& r = f.form;
-    r.In_Path.text = dir.mkdir("pkg");
-    r.Out_Path.text = dir.mkdir("out");
-    dir.write("out/old.txt", "x");
-    f.prompter.yes_no_answers = {true};
-    f.prompter.input_answers = {std::string(), std::string("KorvaDrivers")};
-    EXPECT_TRUE(r.Check_FolderPath());
-    EXPECT_EQ(r.Out_Path.text, dir.folder() + "out/KorvaDrivers/");
-    EXPECT_TRUE(fs::is_directory(dir.path() / "out" / "KorvaDrivers"));
-    ASSERT_EQ(f.prompter.count("yesno"), 1);
-    EXPECT_EQ(f.prompter.shown[0].text, "MsgErrOutPath3\r\nMsgErrCreate1");
-    EXPECT_EQ(f.prompter.shown[1].title, "MsgErrCreateFolder");
-    EXPECT_EQ(f.prompter.shown[1].default_answer, "KorvaDrivers");
-    EXPECT_EQ(f.prompter.messages(), std::vector<std::string>{"MsgErrCreateFName"});
 }
 
 struct Recorder : WaitView, OwnerView {
