@@ -6,10 +6,14 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "admin/admin_form.h"
+#include "admin/admin_window.h"
 #include "app/hand_over_qt.h"
 #include "app/placement.h"
 #include "dialogs/prompter_qt.h"
 #include "dialogs/wait_dialog.h"
+#include "eraser/rem_form.h"
+#include "eraser/rem_window.h"
 #include "platform/process.h"
 
 namespace korva {
@@ -17,7 +21,14 @@ namespace korva {
 AppShell::AppShell(std::string program_folder, SettingsStore& settings)
     : program_folder_(std::move(program_folder)), settings_(settings) {}
 
-AppShell::~AppShell() = default;
+// The dialogs are children of the main window once it owns them, so they go first; otherwise the
+// window would delete them a second time.
+AppShell::~AppShell() {
+    wait_.reset();
+    prompter_.reset();
+    admin_window_.reset();
+    removal_window_.reset();
+}
 
 void AppShell::restore_placement() {
     QWidget& window = *main_window_;
@@ -54,6 +65,7 @@ void AppShell::start() {
     main_form_->Form_Load_controls();
     main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *wait_);
     wait_->set_owner(main_window_.get());
+    prompter_->set_owner(main_window_.get());
     restore_placement();
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
 
@@ -64,17 +76,42 @@ void AppShell::start() {
         open_admin_window();
 }
 
+QWidget* AppShell::removal_window() {
+    return removal_window_.get();
+}
+
+QWidget* AppShell::admin_window() {
+    return admin_window_.get();
+}
+
+eraser::RemWindow& AppShell::ensure_removal_window() {
+    if (!removal_window_) {
+        removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);
+        removal_window_ = std::make_unique<eraser::RemWindow>(*removal_form_, settings_, *wait_);
+        removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
+        removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
+    }
+    return *removal_window_;
+}
+
 void AppShell::open_removal_tool(int list_index) {
-    (void)list_index;
-    if (!removal_window_)
-        return;
-    hand_over(main_window_.get(), removal_window_);
+    eraser::RemWindow& removal = ensure_removal_window();
+    hand_over(main_window_.get(), &removal);
+    removal.select_tool(list_index);
+}
+
+void AppShell::open_main_tool(int list_index) {
+    hand_over(removal_window_.get(), main_window_.get());
+    main_window_->select_tool(list_index);
 }
 
 void AppShell::open_admin_window() {
-    if (!admin_window_)
-        return;
-    hand_over(main_window_.get(), admin_window_);
+    admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
+    admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *wait_);
+    admin_window_->move(main_window_->pos());
+    if (admin_window_->load(main_form_->Main.caption)) {
+        hand_over(main_window_.get(), admin_window_.get());
+    }
 }
 
 }  // namespace korva

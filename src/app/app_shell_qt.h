@@ -16,6 +16,12 @@ namespace korva {
 
 class QtPrompter;
 class Wait_Dialog;
+class AdminForm;
+class AdminWindow;
+namespace eraser {
+class RemForm;
+class RemWindow;
+}  // namespace eraser
 
 class AppShell {
   public:
@@ -28,14 +34,17 @@ class AppShell {
 
     MainWindow& main_window() { return *main_window_; }
     MainForm& main_form() { return *main_form_; }
-    QWidget* removal_window() { return removal_window_; }
-    QWidget* admin_window() { return admin_window_; }
+    // Created on first use, as the removal and administrator windows load when first touched.
+    QWidget* removal_window();
+    QWidget* admin_window();
     const std::string& LangSelect() const { return lang_.LangSelect; }
     const std::string& ToolSii_Path() const { return tool_sii_path_; }
 
   private:
     void restore_placement();
+    eraser::RemWindow& ensure_removal_window();
     void open_removal_tool(int list_index);
+    void open_main_tool(int list_index);
     void open_admin_window();
 
     std::string program_folder_;
@@ -47,8 +56,10 @@ class AppShell {
     std::unique_ptr<Wait_Dialog> wait_;
     std::unique_ptr<MainForm> main_form_;
     std::unique_ptr<MainWindow> main_window_;
-    QWidget* removal_window_ = nullptr;
-    QWidget* admin_window_ = nullptr;
+    std::unique_ptr<eraser::RemForm> removal_form_;
+    std::unique_ptr<eraser::RemWindow> removal_window_;
+    std::unique_ptr<AdminForm> admin_form_;
+    std::unique_ptr<AdminWindow> admin_window_;
 };
 
 }  // namespace korva

@@ -50,9 +50,7 @@ QWidget* labelled(const char* label, QWidget* field) {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* caption = named<QLabel>(label);
-    caption->setMinimumWidth(110);
-    layout->addWidget(caption);
+    layout->addWidget(named<QLabel>(label));
     layout->addWidget(field, 1);
     return row;
 }
@@ -61,6 +59,7 @@ QWidget* paths_block() {
     auto* block = new QWidget;
     auto* grid = new QGridLayout(block);
     grid->setContentsMargins(0, 0, 0, 0);
+    grid->setColumnStretch(0, 1);
     grid->addWidget(named<QLabel>("Label1"), 0, 0);
     grid->addWidget(named<QLineEdit>("In_Path"), 1, 0);
     grid->addWidget(named<QLabel>("Label2"), 2, 0);
@@ -91,7 +90,7 @@ QGroupBox* account_block() {
 QGroupBox* port_block() {
     auto* frame = named<QGroupBox>("Frame4");
     auto* layout = new QVBoxLayout(frame);
-    auto* types = new QHBoxLayout;
+    auto* types = new QVBoxLayout;
     auto* group = new QButtonGroup(frame);
     for (const char* name : {"P_Standard", "P_Qx"}) {
         auto* option = named<QRadioButton>(name);
@@ -108,10 +107,14 @@ QGroupBox* port_block() {
     protocols->addButton(lpr);
     grid->addWidget(raw, 0, 0);
     grid->addWidget(named<QLabel>("Label12"), 0, 1);
-    grid->addWidget(named<QLineEdit>("Protocol_Raw"), 0, 2);
+    auto* port_number = named<QLineEdit>("Protocol_Raw");
+    port_number->setFixedWidth(64);
+    grid->addWidget(port_number, 0, 2);
     grid->addWidget(lpr, 1, 0);
     grid->addWidget(named<QLabel>("Label13"), 1, 1);
-    grid->addWidget(named<QLineEdit>("Protocol_Lpr"), 1, 2);
+    auto* queue = named<QLineEdit>("Protocol_Lpr");
+    queue->setFixedWidth(64);
+    grid->addWidget(queue, 1, 2);
     layout->addWidget(protocol);
     return frame;
 }
@@ -120,15 +123,23 @@ QGroupBox* printers_block() {
     auto* frame = named<QGroupBox>("Frame5");
     auto* layout = new QGridLayout(frame);
     layout->addWidget(named<QLabel>("Label10"), 0, 0, 1, 2);
-    auto* fields = new QVBoxLayout;
-    fields->addWidget(labelled("Label3", named<QComboBox>("Model_Name")));
-    fields->addWidget(labelled("Label11", named<QComboBox>("Emu_Name")));
-    fields->addWidget(labelled("Label5", named<QLineEdit>("IP_Address")));
-    fields->addWidget(labelled("Label4", named<QLineEdit>("Printer_Name")));
-    fields->addWidget(option_pair("Frame1", "D_Yes", "D_No"));
-    fields->addWidget(named<QCheckBox>("Chk_AutoConfig"));
+    auto* fields = new QGridLayout;
+    int row = 0;
+    for (auto [label, field] :
+         {std::pair<const char*, QWidget*>{"Label3", named<QComboBox>("Model_Name")},
+          {"Label11", named<QComboBox>("Emu_Name")},
+          {"Label5", named<QLineEdit>("IP_Address")},
+          {"Label4", named<QLineEdit>("Printer_Name")}}) {
+        fields->addWidget(named<QLabel>(label), row, 0);
+        fields->addWidget(field, row++, 1);
+    }
+    fields->addWidget(option_pair("Frame1", "D_Yes", "D_No"), row++, 0, 1, 2);
+    fields->addWidget(named<QCheckBox>("Chk_AutoConfig"), row, 0, 1, 2);
+    fields->setColumnStretch(1, 1);
     layout->addLayout(fields, 1, 0);
     layout->addWidget(port_block(), 1, 1);
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(named<QPushButton>("Add"));
     buttons->addWidget(named<QPushButton>("Delete"));
@@ -175,14 +186,17 @@ void MainWindow::build() {
     root->addWidget(line);
 
     auto* columns = new QHBoxLayout;
-    auto* left = new QVBoxLayout;
+    auto* left_column = new QWidget;
+    left_column->setMaximumWidth(320);
+    auto* left = new QVBoxLayout(left_column);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(paths_block());
     left->addWidget(functions_block());
     left->addWidget(labelled("Label15", named<QComboBox>("Language_Name")));
     left->addWidget(account_block());
     left->addStretch();
-    columns->addLayout(left, 2);
-    columns->addWidget(silent_block(), 3);
+    columns->addWidget(left_column);
+    columns->addWidget(silent_block(), 1);
     root->addLayout(columns, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -239,6 +253,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             edit->setCursorPosition(0);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::select_tool(int list_index) {
+    form_.cb_SelectSoft.list->index = list_index;
+    binder_->push();
+    cb_SelectSoft_Click();
 }
 
 void MainWindow::cb_SelectSoft_Click() {

@@ -23,6 +23,10 @@ class MainWindow : public QWidget, public OwnerView {
     void run(const std::function<void()>& handler);
     void set_visible(bool visible) override { setVisible(visible); }
 
+    // The other half of a hand-over back to this window: the selector takes the position the
+    // removal window's selector had, and its rule runs as if the user had chosen it.
+    void select_tool(int list_index);
+
     // Tool switch to the removal window, with the list position its selector should take.
     std::function<void(int list_index)> open_removal_tool;
 

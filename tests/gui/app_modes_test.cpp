@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+// Starting the program in each tool mode, and switching tools: which window is in front, what
+// each selector holds, and that a switch keeps the contents of both windows.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QtTest>
+#include <fstream>
+#include <regex>
+
+#include "app/app_shell_qt.h"
+#include "platform/settings.h"
+#include "support/temp_dir.h"
+
+using namespace korva;
+
+namespace {
+
+std::string shipped_catalogue(const std::string& mode) {
+    std::ifstream in(std::string(getenv("KORVA_SOURCE_DIR")) + "/resources/Tool.sii",
+                     std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    return std::regex_replace(text, std::regex("ViewSoftware=[^\r\n]*"), "ViewSoftware=" + mode);
+}
+
+QStringList items(QWidget* window) {
+    QStringList list;
+    auto* combo = window->findChild<QComboBox*>("cb_SelectSoft");
+    for (int i = 0; combo && i < combo->count(); ++i)
+        list << combo->itemText(i);
+    return list;
+}
+
+bool selector_enabled(QWidget* window) {
+    return window->findChild<QComboBox*>("cb_SelectSoft")->isEnabled();
+}
+
+struct Program {
+    explicit Program(const std::string& mode) {
+        folder.write("Tool.sii", shipped_catalogue(mode));
+        folder.write("Tool.exe", "stand-in program");
+        shell = std::make_unique<AppShell>(folder.folder(), settings);
+        shell->start();
+    }
+    test::TempDir folder;
+    MemorySettingsStore settings;
+    std::unique_ptr<AppShell> shell;
+};
+
+}  // namespace
+
+class AppModesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void modeZeroOffersBothToolsInTheMainWindow() {
+        Program p("0");
+        QVERIFY(p.shell->main_window().isVisible());
+        QCOMPARE(items(&p.shell->main_window()),
+                 QStringList({"Installer package", "Removal package"}));
+        QVERIFY(selector_enabled(&p.shell->main_window()));
+        QVERIFY(!p.shell->removal_window());
+    }
+
+    void modeOneLocksTheSelectorToTheInstaller() {
+        Program p("1");
+        QVERIFY(p.shell->main_window().isVisible());
+        QCOMPARE(items(&p.shell->main_window()), QStringList({"Installer package"}));
+        QVERIFY(!selector_enabled(&p.shell->main_window()));
+    }
+
+    void modeTwoPutsTheRemovalWindowInFront() {
+        Program p("2");
+        QWidget* removal = p.shell->removal_window();
+        QVERIFY(removal && removal->isVisible());
+        QVERIFY(!p.shell->main_window().isVisible());
+        QCOMPARE(items(removal), QStringList({"Removal package"}));
+        QVERIFY(!selector_enabled(removal));
+        QCOMPARE(items(&p.shell->main_window()), QStringList({"Removal package"}));
+    }
+
+    void modeNinetyNinePutsTheAdministratorWindowInFront() {
+        Program p("99");
+        QWidget* admin = p.shell->admin_window();
+        QVERIFY(admin && admin->isVisible());
+        QVERIFY(!p.shell->main_window().isVisible());
+        QVERIFY(items(&p.shell->main_window()).isEmpty());
+        QVERIFY(selector_enabled(&p.shell->main_window()));
+    }
+
+    void switchingToolsKeepsBothWindowsContents() {
+        Program p("0");
+        MainWindow& main = p.shell->main_window();
+        main.findChild<QLineEdit*>("In_Path")->setText("/source");
+        auto* selector = main.findChild<QComboBox*>("cb_SelectSoft");
+        selector->setCurrentIndex(1);
+        emit selector->activated(1);
+        QWidget* removal = p.shell->removal_window();
+        QVERIFY(removal && removal->isVisible() && !main.isVisible());
+        QCOMPARE(removal->pos(), main.pos());
+        removal->findChild<QLineEdit*>("In_Path")->setText("/eraser");
+
+        auto* back = removal->findChild<QComboBox*>("cb_SelectSoft");
+        back->setCurrentIndex(0);
+        emit back->activated(0);
+        QVERIFY(main.isVisible() && !removal->isVisible());
+        QCOMPARE(selector->currentIndex(), 0);
+        QCOMPARE(main.findChild<QLineEdit*>("In_Path")->text(), QString("/source"));
+
+        selector->setCurrentIndex(1);
+        emit selector->activated(1);
+        QCOMPARE(p.shell->removal_window(), removal);
+        QCOMPARE(removal->findChild<QLineEdit*>("In_Path")->text(), QString("/eraser"));
+    }
+};
+
+QTEST_MAIN(AppModesTest)
+#include "app_modes_test.moc"
