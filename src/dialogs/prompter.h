@@ -11,7 +11,7 @@ namespace korva {
 enum class DriverKind { Printer, Pcfax };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
 
     // A message box with an OK button and no icon.
