@@ -182,12 +182,10 @@ std::vector<Match> resolve(const std::string& pattern, Want want,
     std::vector<Match> matches;
     const auto cut = pattern.rfind(kPathSep);
     const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
-    std::string name = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
-    if (name.empty()) {
-        if (pattern.empty() || empty == EmptyName::NamesNothing)
-            return matches;
-        name = "*";
-    }
+    const std::string last = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    if (last.empty() && (pattern.empty() || empty == EmptyName::NamesNothing))
+        return matches;
+    const std::string name = last.empty() ? std::string(1, '*') : last;
     if (!has_wildcard(name)) {
         struct stat st {};
         if (::stat(pattern.c_str(), &st) == 0) {
