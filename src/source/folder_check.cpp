@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
-#include <system_error>
+#include <stdexcept>
 
 #include "catalogue/catalogue.h"
 #include "dialogs/prompter.h"
-#include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
 
@@ -142,15 +141,13 @@ bool Check_FolderPath(std::string& in_path, std::string& out_path, const Catalog
         }
         if (!fs.folder_exists(out_path))
             fs.create_folder(without_trailing_sep(out_path));
-    } catch (const PlatformError&) {
-        catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
-        return false;
-    } catch (const std::system_error&) {
+        // The package reader has no failure handler of its own; a file system failure while it
+        // re-reads the package ends here too, with one message, instead of aborting Create.
+        return !reread || reread();
+    } catch (const std::runtime_error&) {  // PlatformError and the library's filesystem errors
         catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
         return false;
     }
-
-    return !reread || reread();
 }
 
 }  // namespace korva

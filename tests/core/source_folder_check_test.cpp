@@ -163,6 +163,13 @@ TEST_F(FolderCheckTest, RereadDecidesTheResultAndRunsOnlyAfterEveryFolderCheck) 
     out_path = dir.folder() + "Nowhere";
     EXPECT_FALSE(check([&] { return called = true; }));
     EXPECT_FALSE(called);
+
+    // The reader leaves its file system failures to this check.
+    prompter.shown.clear();
+    in_path = src;
+    out_path = out;
+    EXPECT_FALSE(check([]() -> bool { throw PlatformError("Cannot read the folder", "Pkg"); }));
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrOutPath4\r\nMsgErrChk"});
 }
 
 TEST_F(FolderCheckTest, OneQuestionThenNamesUntilAFreshOne) {
