@@ -3,7 +3,6 @@
 // program or the installer engine files.
 #include "package/tool_archive.h"
 
-#include "dialogs/context.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -46,8 +45,5 @@ ToolArchive::ToolArchive(FileSystem& fs, const std::string& program_folder, cons
     }
     tool_folder_ = sub_folders.empty() ? expanded : expanded + sub_folders.back() + kPathSep;
 }
-
-ToolArchive::ToolArchive(const Context& ctx, const CabinetExpander& expander)
-    : ToolArchive(ctx.fs, ctx.program_folder, ctx.pump, expander) {}
 
 }  // namespace korva

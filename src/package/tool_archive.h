@@ -12,7 +12,6 @@
 namespace korva {
 
 class FileSystem;
-struct Context;
 
 inline constexpr const char* kToolArchiveName = "Tool.bin";
 
@@ -44,8 +43,6 @@ class ToolArchive {
     // is left behind then either.
     ToolArchive(FileSystem& fs, const std::string& program_folder, const EventPump& pump,
                 const CabinetExpander& expander = {});
-    // The same with the program folder, file system and event pump of a window.
-    explicit ToolArchive(const Context& ctx, const CabinetExpander& expander = {});
 
     // The folder the tool files are taken from: the top level of the archive, or, when the
     // archive holds sub-folders, the one listed last. Ends in the separator.
