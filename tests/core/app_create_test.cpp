@@ -82,17 +82,20 @@ class CreateTest : public ::testing::Test {
         f.Chk_SI.value = 1;
         f.Printer_List.list->add(kListed);
     }
+    // The example stand-ins, packed as the build packs them, but newer than anything in the
+    // example package so that its engine files are replaced.
     void tool_archive() {
-        std::vector<test::CabinetEntry> entries = test::tool_entries();
-        // Newer than anything in the example package, so its engine files are replaced.
+        std::vector<test::CabinetEntry> entries = test::folder_entries(examples() + "/tool");
         for (auto& entry : entries)
             entry.modified = test::local_time(2036, 1, 1);
         test::make_cabinet(fixture.program.folder() + "Tool.bin", entries);
     }
-    std::string example_package() {
-        const char* examples = std::getenv("KORVA_EXAMPLES_DIR");
-        return std::string(examples ? examples : "examples") + "/driver-package";
+    static std::string examples() {
+        const char* dir = std::getenv("KORVA_EXAMPLES_DIR");
+        return dir ? dir : "examples";
     }
+    static std::string example_package() { return examples() + "/driver-package"; }
+    static std::string printer_folder() { return example_package() + "/Drivers/Printer/"; }
 
     test::FormFixture fixture;
     MainForm& f = *fixture.form;
@@ -205,12 +208,28 @@ TEST_F(CreateTest, UserInstallOfTheExamplePackageIntoANewSubFolder) {
                                          "wait finished"}));
     EXPECT_EQ(f.Out_Path.text, out + "Package/");
     EXPECT_EQ(test::read_file(out + "earlier.txt"), "kept");
-    std::vector<std::string> expected = tree(example_package() + "/Drivers/Printer");
-    for (const char* added : {"RunAsWithVB.exe", "setup.vbe", "setupUAC.vbe"}) {
-        expected.push_back(added);
-    }
-    std::sort(expected.begin(), expected.end());
+    // The whole printer installer, Manual included, and the run-as program with its launchers.
+    const std::vector<std::string> expected = {"English/",        "English/korvains.sii",
+                                               "Font/",           "Font/KorvaBarcode.ttf",
+                                               "Japanese/",       "Japanese/korvains.sii",
+                                               "Manual/",         "Manual/readme.txt",
+                                               "QXPort/",         "QXPort/qxport.inf",
+                                               "QXPrint/",        "QXPrint/qxprint.inf",
+                                               "RunAsWithVB.exe", "Setup.inx",
+                                               "_qbus32.dll",     "prnsetup.sii",
+                                               "setup.exe",       "setup.ini",
+                                               "setup.vbe",       "setupUAC.vbe",
+                                               "vista.sii",       "vista64.sii",
+                                               "zelt32.dll"};
     EXPECT_EQ(tree(out + "Package"), expected);
+    // Without silent install the package keeps its own engine files and languages.
+    for (const char* same : {"Setup.inx", "_qbus32.dll", "setup.ini"}) {
+        EXPECT_EQ(test::read_file(out + "Package/" + same),
+                  test::read_file(printer_folder() + same))
+            << same;
+    }
+    EXPECT_EQ(test::read_file(out + "Package/RunAsWithVB.exe"),
+              test::read_file(examples() + "/tool/RunAsWithVB.exe"));
     EXPECT_TRUE(fs::exists(fixture.system.folder() + "screnc.exe"));
     EXPECT_GT(views.progress_reports, 0);
     EXPECT_GT(views.last_total, 0u);
@@ -254,7 +273,12 @@ TEST_F(CreateTest, SilentInstallOfTheExamplePackage) {
                                                "win7x64.sii",
                                                "zelt32.dll"};
     EXPECT_EQ(tree(out), expected);
-    EXPECT_EQ(test::read_file(out + "Setup.inx"), "tool Setup.inx");
+    for (const char* replaced : {"Setup.inx", "_qbus32.dll", "zelt32.dll"}) {
+        EXPECT_EQ(test::read_file(out + replaced),
+                  test::read_file(examples() + "/tool/" + replaced))
+            << replaced;
+    }
+    EXPECT_EQ(test::read_file(out + "win7.sii"), test::read_file(printer_folder() + "vista.sii"));
     // The printer typed but never added is the one the installer creates.
     EXPECT_NE(test::read_file(out + "Config.ini").find("Floor3"), std::string::npos);
     const std::string ini = test::read_file(out + "setup.ini");

@@ -57,6 +57,16 @@ std::vector<CabinetEntry> tool_entries(const std::string& prefix) {
     return entries;
 }
 
+std::vector<CabinetEntry> folder_entries(const std::string& folder) {
+    std::vector<CabinetEntry> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && name != "README.md")
+            entries.push_back({name, read_file(entry.path()), std::nullopt});
+    }
+    return entries;
+}
+
 std::time_t local_time(int year, int month, int day, int hour) {
     std::tm tm{};
     tm.tm_year = year - 1900;

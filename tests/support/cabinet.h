@@ -25,6 +25,10 @@ void make_cabinet(const std::string& archive_path, const std::vector<CabinetEntr
 // for one sub-folder), each holding its own name.
 std::vector<CabinetEntry> tool_entries(const std::string& prefix = "");
 
+// Every file directly in a folder except its README.md, each holding the file's bytes: the
+// example stand-ins of examples/tool, packed as the build packs them.
+std::vector<CabinetEntry> folder_entries(const std::string& folder);
+
 // A fixed local time on an even second, which survives the cabinet's two-second resolution.
 std::time_t local_time(int year, int month, int day, int hour = 12);
 
