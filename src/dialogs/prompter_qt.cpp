@@ -12,11 +12,11 @@
 
 namespace korva {
 
-namespace {
-
 QString display_text(const std::string& text) {
     return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
+
+namespace {
 
 int show_box(QWidget* owner, const std::string& text, const std::string& title,
              QMessageBox::StandardButtons buttons) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
+#include <string>
 
 #include "catalogue/catalogue.h"
 #include "dialogs/prompter.h"
@@ -12,6 +14,10 @@
 namespace korva {
 
 class Select_Dialog;
+
+// A catalogue text as Qt shows it: the catalogue joins lines with CR LF, Qt breaks at a bare
+// line feed.
+QString display_text(const std::string& text);
 
 class QtPrompter : public Prompter {
   public:

@@ -10,14 +10,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/prompter_qt.h"
+
 namespace korva {
 
 namespace {
-
-// Catalogue texts join their lines with CR LF; Qt shows a bare line feed.
-QString display_text(const std::string& text) {
-    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
 
 template <typename T>
 T* named(QWidget* parent, const char* name) {

@@ -12,15 +12,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "dialogs/prompter_qt.h"
+
 namespace korva {
 
 namespace {
 
 constexpr int kProgressSteps = 1000;
-
-QString display_text(const std::string& text) {
-    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
+// The copy reports after every chunk and every file; a package of many small files would spend
+// its time redrawing, so the bar moves at most this often.
+constexpr qint64 kProgressIntervalMs = 100;
 
 }  // namespace
 
@@ -84,6 +85,7 @@ void Wait_Dialog::Form_Paint() {
 void Wait_Dialog::show_creating() {
     fReturn = false;
     Progress->setVisible(false);
+    progress_shown_.invalidate();
     show();
     raise();
     refresh();
@@ -100,8 +102,14 @@ void Wait_Dialog::refresh() {
 void Wait_Dialog::progress(std::uint64_t done, std::uint64_t total) {
     if (total == 0) {
         Progress->setVisible(false);
+        progress_shown_.invalidate();
         return;
     }
+    const bool complete = done >= total;
+    if (!complete && progress_shown_.isValid() && progress_shown_.elapsed() < kProgressIntervalMs) {
+        return;
+    }
+    progress_shown_.start();
     const double part = static_cast<double>(std::min(done, total)) / static_cast<double>(total);
     Progress->setValue(static_cast<int>(part * kProgressSteps));
     Progress->setVisible(true);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <functional>
 #include <string>
 
@@ -53,6 +54,8 @@ class Wait_Dialog : public QDialog, public WaitView {
 
     Catalogue catalogue_;
     std::function<void()> end_action_;
+    // Time of the last progress shown; invalid until the first one of a Create.
+    QElapsedTimer progress_shown_;
     QLabel* Label1 = nullptr;
     QProgressBar* Progress = nullptr;
     QPushButton* Com_End = nullptr;

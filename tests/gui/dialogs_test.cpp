@@ -172,6 +172,27 @@ class DialogsTest : public QObject {
         QCOMPARE(label->text(), QStringLiteral("MsgCreate"));
         QVERIFY(!end->isVisible());
     }
+
+    // The file system reports after every chunk and every file: thousands of reports within a
+    // moment must not each redraw the dialog, yet the bar must still move and reach its end.
+    void waitProgressIsThrottled() {
+        Wait_Dialog dialog(catalogue("StringEn"));
+        auto* bar = child<QProgressBar>(&dialog, "Progress");
+        dialog.show_creating();
+        QSignalSpy moves(bar, &QProgressBar::valueChanged);
+
+        constexpr std::uint64_t total = 20000;
+        for (std::uint64_t done = 1; done < total; ++done)
+            dialog.progress(done, total);
+        QVERIFY(moves.count() >= 1);
+        QVERIFY2(moves.count() < 20, qPrintable(QString::number(moves.count())));
+
+        QTest::qWait(250);
+        dialog.progress(total / 2, total);
+        QCOMPARE(bar->value(), bar->maximum() / 2);
+        dialog.progress(total, total);
+        QCOMPARE(bar->value(), bar->maximum());
+    }
 };
 
 }  // namespace korva
