@@ -63,6 +63,8 @@ TEST_F(Models, EmulationListCases) {
         {"blank suffix", {{"", "\" \""}}, {" "}, {0}, 0, 0},
         {"only ppd", {{"PS_PPD"}}, {"No Emu"}, {-1}, 0, 0},
         {"ppd in the suffix", {{"PS", "_PPD"}, {"PCL6"}}, {"PCL6"}, {1}, 1, 0},
+        // Cut at its last "_" this driver would read "Drv"; it is a FAX driver all the same.
+        {"fax in the suffix", {{"PCL6"}, {"Drv", "_FAX"}}, {"PC-Fax"}, {-1}, 1, 1},
         {"suffix cut at its last underscore", {{"PCL6", "_A_B"}}, {"PCL6_A"}, {0}, 1, 0},
         {"name before its blank", {{"PCL6 Driver_1", "_x"}}, {"PCL6"}, {0}, 1, 0},
         {"two VEXL2 drivers",
