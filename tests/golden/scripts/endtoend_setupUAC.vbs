@@ -1,0 +1,36 @@
+Private Const PROC_QUERY = "select * from Win32_Process where Name='setup.exe'"
+Private Const REG_LDPM = "HKCU\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Windows\LegacyDefaultPrinterMode"
+Dim strExePath, objNetWork, objShell, objWMI, objProc, nReturn, nCnt, strLDPM
+strExePath = """" & "cmd /c \" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "setup.exe\" & """" & """"
+Set objNetWork = WScript.CreateObject("WScript.Network")
+
+Set objShell = CreateObject("Wscript.Shell")
+Set objProcList_Old = GetObject("winmgmts:").InstancesOf("win32_process")
+
+nReturn = objShell.Run("runas " & "/user:" & objNetWork.ComputerName & "\Administrator" & " " & strExePath,1)
+WScript.Sleep 5000
+objShell.Sendkeys "Se""cret{+}1 ~"
+WScript.Sleep 5000
+
+strLDPM = 1
+On Error Resume Next
+strLDPM = objShell.RegRead("HKCU\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Windows\LegacyDefaultPrinterMode")
+
+Set objProcList = Nothing
+If Not (strLDPM = -1 Or strLDPM = 0) Then
+WScript.Sleep 30000
+Set objWMI = GetObject("winmgmts:")
+nCnt = 0
+Do
+Set objProc = objWMI.ExecQuery(PROC_QUERY)
+WScript.Sleep 2000
+nCnt = nCnt + 2
+if nCnt >= 180 Then
+Exit Do
+End if
+Loop While objProc.Count > 0
+if nCnt < 180 Then
+objShell.Exec("cmd.exe /C rundll32 printui.dll,PrintUIEntry /y /n " & """" & "Front Desk" & """" )
+End if
+End if
+WScript.Quit 0
