@@ -148,18 +148,21 @@ TEST(LauncherScripts, WaitAndTimeoutFromTheSettings) {
 }
 
 TEST(LauncherScripts, RunLineFollowsTheExactDomainText) {
-    const std::string head = "nReturn = objShell.Run(\"runas \" & \"/user:\" & ";
-    const std::string tail = "\" & \" \" & strExePath,1)";
     struct Case {
         const char* domain;
-        std::string line;
+        const char* line;
     };
     const Case cases[] = {
-        {"%USERDNSDOMAIN%", head + "objNetWork.UserDomain & \"\\adm" + tail},
-        {"%COMPUTERNAME%", head + "objNetWork.ComputerName & \"\\adm" + tail},
-        {"%userdnsdomain%", head + "\"%userdnsdomain%\\adm" + tail},
-        {"%COMPUTERNAME% ", head + "\"%COMPUTERNAME% \\adm" + tail},
-        {"CORP", head + "\"CORP\\adm" + tail},
+        {"%USERDNSDOMAIN%",
+         R"(nReturn = objShell.Run("runas " & "/user:" & objNetWork.UserDomain & "\adm" & " " & strExePath,1))"},
+        {"%COMPUTERNAME%",
+         R"(nReturn = objShell.Run("runas " & "/user:" & objNetWork.ComputerName & "\adm" & " " & strExePath,1))"},
+        {"%userdnsdomain%",
+         R"(nReturn = objShell.Run("runas " & "/user:" & "%userdnsdomain%\adm" & " " & strExePath,1))"},
+        {"%COMPUTERNAME% ",
+         R"(nReturn = objShell.Run("runas " & "/user:" & "%COMPUTERNAME% \adm" & " " & strExePath,1))"},
+        {"CORP",
+         R"(nReturn = objShell.Run("runas " & "/user:" & "CORP\adm" & " " & strExePath,1))"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.domain);
