@@ -69,7 +69,7 @@ OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Pr
             return OutputChoice::Declined;
         // A name that would not stay a single folder inside the output is treated like no name.
         if (!CheckFolderName(*answer)) {
-            prompter.message(cat.text("MsgErrCreateFName"), cat.text("MsgErr"));
+            cat.show(prompter, "MsgErrCreateFName");
             continue;
         }
         const std::string candidate = out_path + *answer;
