@@ -13,6 +13,7 @@
 #include "platform/filesystem.h"
 #include "platform/path.h"
 #include "platform/profile.h"
+#include "source/folder_check.h"
 
 namespace korva::eraser {
 
@@ -21,15 +22,18 @@ namespace {
 constexpr const char* kEncoderName = "screnc.exe";
 constexpr const char* kRunAsName = "RunAsWithVB.exe";
 
+// The folder checks make these hold. An empty text would make every pattern relative to the
+// working folder, and an output folder that is the input folder, or lies inside it, must not be
+// emptied by the rollback.
+bool usable_folders(const RemovalPackage& p, FileSystem& fs) {
+    if (!ends_with_sep(p.input) || !ends_with_sep(p.output))
+        return false;
+    const std::string input_key = folder_key(fs, p.input);
+    return folder_key(fs, p.output).compare(0, input_key.size(), input_key) != 0;
+}
+
 void copy_package(const RemovalPackage& p, const Context& ctx, const CabinetExpander& expander) {
     FileSystem& fs = ctx.fs;
-    // An empty text would make every pattern below relative to the working folder.
-    if (p.input.empty() || !ends_with_sep(p.input))
-        throw PlatformError("no input folder", p.input);
-    if (p.output.empty() || !ends_with_sep(p.output)) {
-        throw PlatformError("no output folder", p.output);
-    }
-
     const std::vector<std::string> files = fs.files(p.input);
     if (!files.empty()) {
         fs.copy_file(p.input + "*.*", p.output);
@@ -75,6 +79,10 @@ std::string PortMonitorDelete_value(int Chk_QX0, int Chk_QX1) {
 }
 
 bool File_Copy(const RemovalPackage& package, const Context& ctx, const CabinetExpander& expander) {
+    if (!usable_folders(package, ctx.fs)) {
+        ctx.catalogue.show(ctx.prompter, "MsgErrCopy", "MsgErrOneMore");
+        return false;
+    }
     try {
         copy_package(package, ctx, expander);
         return true;
@@ -86,6 +94,9 @@ bool File_Copy(const RemovalPackage& package, const Context& ctx, const CabinetE
 bool Write_SetupSii(const RemovalPackage& package, const Context& ctx) {
     const std::string path = package.output + kSetupSii;
     try {
+        // Without a folder the name would be taken relative to the working folder.
+        if (!ends_with_sep(package.output))
+            throw PlatformError("no output folder", package.output);
         profile::write_string(path, "Setup", "Type", package.show_dialog ? "1" : "2", ctx.codepage);
         profile::write_string(path, "Port", "PortMonitorDelete",
                               PortMonitorDelete_value(package.Chk_QX0, package.Chk_QX1),

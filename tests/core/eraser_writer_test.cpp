@@ -307,12 +307,35 @@ TEST(RemovalFailures, EachFailingOperationEmptiesTheOutputAndTellsOnce) {
     }
 }
 
-TEST(RemovalFailures, EmptyFolderTextsAreRefusedNotResolvedAgainstTheWorkingFolder) {
+// Without the folder checks a folder text may be empty or name the input folder itself; the copy
+// refuses it and, unlike a failed copy, empties nothing.
+TEST(RemovalFailures, UncheckedFolderTextsAreRefusedAndNothingIsEmptied) {
+    struct Case {
+        const char* name;
+        void (*set)(Harness&);
+    };
+    const Case cases[] = {
+        {"empty output", [](Harness& h) { h.package.output.clear(); }},
+        {"empty input", [](Harness& h) { h.package.input.clear(); }},
+        {"output is the input", [](Harness& h) { h.package.output = h.package.input; }},
+        {"output inside the input", [](Harness& h) { h.package.output = h.input.mkdir("out"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.input.write("EraserTool.exe", "program");
+        h.output.write("keep.txt", "kept");
+        c.set(h);
+        EXPECT_FALSE(File_Copy(h.package, h.ctx));
+        EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{"MsgErrCopy\r\nMsgErrOneMore"});
+        EXPECT_EQ(test::read_file(h.input.path() / "EraserTool.exe"), "program");
+        EXPECT_EQ(test::read_file(h.output.path() / "keep.txt"), "kept");
+    }
+
     Harness h;
     h.package.output.clear();
-    h.package.user_install = false;
-    EXPECT_FALSE(File_Copy(h.package, h.ctx));
-    EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{"MsgErrCopy\r\nMsgErrOneMore"});
+    EXPECT_FALSE(Write_SetupSii(h.package, h.ctx));
+    EXPECT_FALSE(fs::exists("Setup.sii"));
 }
 
 }  // namespace
