@@ -179,6 +179,9 @@ void RemWindow::take_focus_request(DeletionList& list) {
 }
 
 void RemWindow::connect_events() {
+    // The handlers travel as plain callables, not as pointers to member functions: g++ 12 copies
+    // a member-function pointer captured in a lambda nested inside another lambda wrongly, and
+    // the inner lambda then reads a dead stack frame (the address sanitizer reports it).
     auto on_click = [this](const char* name, std::function<void(RemForm&)> handler) {
         auto* button = findChild<QAbstractButton*>(QString::fromLatin1(name));
         connect(button, &QAbstractButton::clicked, this,
