@@ -30,24 +30,6 @@ AppShell::~AppShell() {
     removal_window_.reset();
 }
 
-void AppShell::restore_placement() {
-    QWidget& window = *main_window_;
-    const int tpp = twips_per_pixel(&window);
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect primary_px = primary ? primary->geometry() : QRect(0, 0, 1024, 768);
-    Placement placement =
-        read_placement(settings_, primary_px.width() * tpp, primary_px.height() * tpp);
-    std::vector<ScreenRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect r = screen->geometry();
-        screens.push_back({r.x() * tpp, r.y() * tpp, r.width() * tpp, r.height() * tpp});
-    }
-    placement =
-        keep_on_screen(placement, screens, primary_px.width() * tpp, primary_px.height() * tpp);
-    apply_placement(&window, placement.left, placement.top, placement.width, placement.height,
-                    placement.window_state);
-}
-
 void AppShell::start() {
     tool_sii_path_ = ToolSii_Path_for(program_folder_);
     lang_ = choose_language(tool_sii_path_);
@@ -66,14 +48,18 @@ void AppShell::start() {
     main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *wait_);
     wait_->set_owner(main_window_.get());
     prompter_->set_owner(main_window_.get());
-    restore_placement();
+    restore_placement(main_window_.get(), settings_);
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
 
-    main_window_->show();
-    if (main_form_->View_Mode == "2")
+    // In the modes that hand over at once the main window never shows: its start-up has not
+    // finished when the other window takes its place.
+    if (main_form_->View_Mode == "2") {
         open_removal_tool(0);
-    if (main_form_->View_Mode == "99")
+    } else if (main_form_->View_Mode == "99") {
         open_admin_window();
+    } else {
+        main_window_->show();
+    }
 }
 
 QWidget* AppShell::removal_window() {

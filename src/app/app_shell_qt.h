@@ -41,7 +41,6 @@ class AppShell {
     const std::string& ToolSii_Path() const { return tool_sii_path_; }
 
   private:
-    void restore_placement();
     eraser::RemWindow& ensure_removal_window();
     void open_removal_tool(int list_index);
     void open_main_tool(int list_index);

@@ -2,6 +2,7 @@
 // Positions are kept in twips as the stored placement is; Qt works in device-independent pixels.
 #include "app/hand_over_qt.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 
 #include "app/placement.h"
@@ -33,6 +34,22 @@ void apply_placement(QWidget* window, int left, int top, int width, int height, 
         window->setWindowState(Qt::WindowMaximized);
     if (window_state == 1)
         window->setWindowState(Qt::WindowMinimized);
+}
+
+void restore_placement(QWidget* window, SettingsStore& settings) {
+    const int tpp = twips_per_pixel(window);
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect primary_px = primary ? primary->geometry() : QRect(0, 0, 1024, 768);
+    const int width = primary_px.width() * tpp;
+    const int height = primary_px.height() * tpp;
+    std::vector<ScreenRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->geometry();
+        screens.push_back({r.x() * tpp, r.y() * tpp, r.width() * tpp, r.height() * tpp});
+    }
+    const Placement p =
+        keep_on_screen(read_placement(settings, width, height), screens, width, height);
+    apply_placement(window, p.left, p.top, p.width, p.height, p.window_state);
 }
 
 int stored_window_state(const QWidget* window) {

@@ -12,6 +12,12 @@ int twips_per_pixel(const QWidget* widget);
 
 void hand_over(QWidget* from, QWidget* to);
 
+class SettingsStore;
+
+// Reads the stored placement (defaults from the primary screen), keeps it on some screen, and
+// applies it to the window.
+void restore_placement(QWidget* window, SettingsStore& settings);
+
 // Moves and sizes a window from a placement in twips and applies the stored window state.
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state);
 

@@ -213,20 +213,21 @@ void MainWindow::run(const std::function<void()>& handler) {
 }
 
 void MainWindow::connect_events() {
-    auto on_click = [this](const char* name, void (MainForm::*handler)()) {
+    // Plain callables: g++ 12 miscompiles member-function pointers captured in nested lambdas
+    // (AddressSanitizer reports a stack-buffer-underflow on the first click).
+    auto on_click = [this](const char* name, std::function<void()> handler) {
         auto* button = findChild<QAbstractButton*>(QString::fromLatin1(name));
-        connect(button, &QAbstractButton::clicked, this,
-                [this, handler] { run([this, handler] { (form_.*handler)(); }); });
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { run(handler); });
     };
-    on_click("Chk_SI", &MainForm::Chk_SI_Click);
-    on_click("Chk_UserI", &MainForm::Chk_UserI_Click);
-    on_click("Com_Brow", &MainForm::Com_Brow_Click);
-    on_click("Add", &MainForm::Add_Click);
-    on_click("Delete", &MainForm::Delete_Click);
-    on_click("P_Standard", &MainForm::P_Standard_Click);
-    on_click("P_Qx", &MainForm::P_Qx_Click);
-    on_click("Pr_Raw", &MainForm::Pr_Raw_Click);
-    on_click("Pr_Lpr", &MainForm::Pr_Lpr_Click);
+    on_click("Chk_SI", [this] { form_.Chk_SI_Click(); });
+    on_click("Chk_UserI", [this] { form_.Chk_UserI_Click(); });
+    on_click("Com_Brow", [this] { form_.Com_Brow_Click(); });
+    on_click("Add", [this] { form_.Add_Click(); });
+    on_click("Delete", [this] { form_.Delete_Click(); });
+    on_click("P_Standard", [this] { form_.P_Standard_Click(); });
+    on_click("P_Qx", [this] { form_.P_Qx_Click(); });
+    on_click("Pr_Raw", [this] { form_.Pr_Raw_Click(); });
+    on_click("Pr_Lpr", [this] { form_.Pr_Lpr_Click(); });
     connect(findChild<QPushButton*>("Com_OK"), &QPushButton::clicked, this,
             [this] { run([this] { form_.Com_OK_Click(wait_, *this); }); });
     connect(findChild<QPushButton*>("Com_End"), &QPushButton::clicked, this, &QWidget::close);

@@ -235,25 +235,8 @@ bool RemWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void RemWindow::restore_placement() {
-    const int tpp = twips_per_pixel(this);
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect primary_px = primary ? primary->geometry() : QRect(0, 0, 1024, 768);
-    Placement placement =
-        read_placement(settings_, primary_px.width() * tpp, primary_px.height() * tpp);
-    std::vector<ScreenRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect r = screen->geometry();
-        screens.push_back({r.x() * tpp, r.y() * tpp, r.width() * tpp, r.height() * tpp});
-    }
-    placement =
-        keep_on_screen(placement, screens, primary_px.width() * tpp, primary_px.height() * tpp);
-    apply_placement(this, placement.left, placement.top, placement.width, placement.height,
-                    placement.window_state);
-}
-
 void RemWindow::load(const std::string& View_Mode, const std::string& main_caption) {
-    restore_placement();
+    korva::restore_placement(this, settings_);
     form_.Form_Load_controls(View_Mode, main_caption);
     binder_->push();
     if (form_.hand_back_at_start()) {

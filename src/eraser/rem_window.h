@@ -47,7 +47,6 @@ class RemWindow : public QWidget, public OwnerView {
   private:
     void build();
     void connect_events();
-    void restore_placement();
     void cb_SelectSoft_Click();
     void take_focus_request(DeletionList& list);
 
