@@ -73,8 +73,6 @@ class MainForm {
     // message, with the output folder emptied.
     bool Create_ConfigINI();
     bool Create_SetupVBE();
-    // Moves the default printer last in Printer_List; the list's own side effects included.
-    void Plurals_List_Change();
 
     // ---- controls of the window, named as in the window design
     Control Main;  // the window itself: caption = title

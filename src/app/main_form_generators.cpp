@@ -20,12 +20,6 @@ void after_list_swap(MainForm& f) {
 
 }  // namespace
 
-void MainForm::Plurals_List_Change() {
-    int swaps = korva::Plurals_List_Change(Printer_List.list->items);
-    if (swaps > 0)
-        after_list_swap(*this);
-}
-
 bool MainForm::Create_ConfigINI() {
     ConfigOptions options;
     options.lang_folder = pkg.chosen_lang_folder();
