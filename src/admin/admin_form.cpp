@@ -123,15 +123,7 @@ bool AdminForm::File_Copy() {
         // Unpacked into a private temporary folder: a folder named Tool that the program folder
         // may already hold belongs to the user and is neither used nor removed.
         const ToolArchive archive(fs, dir_, ctx_.pump, expander);
-        const std::string& tool = archive.tool_folder();
-
-        const std::string system =
-            ctx_.system_folder.empty() ? system_directory() : with_trailing_sep(ctx_.system_folder);
-        // Looked for as Windows would, without regard to case.
-        if (fs.list(system + "screnc.exe", false).empty()) {
-            fs.copy_file(tool + "screnc.exe", system + "screnc.exe");
-        }
-        fs.copy_file(tool + "RunAsWithVB.exe", dir_ + "RunAsWithVB.exe");
+        archive.install_launcher_tools(encoder_folder(ctx_), dir_);
         return true;
     } catch (const std::exception&) {
         Error_Delete();

@@ -19,9 +19,6 @@ namespace korva::eraser {
 
 namespace {
 
-constexpr const char* kEncoderName = "screnc.exe";
-constexpr const char* kRunAsName = "RunAsWithVB.exe";
-
 // The folder checks make these hold. An empty text would make every pattern relative to the
 // working folder, and an output folder that is the input folder, or lies inside it, must not be
 // emptied by the rollback.
@@ -50,14 +47,7 @@ void copy_package(const RemovalPackage& p, const Context& ctx, const CabinetExpa
         return;
 
     const ToolArchive archive(fs, ctx.program_folder, ctx.pump, expander);
-    const std::string& tool = archive.tool_folder();
-    const std::string system =
-        ctx.system_folder.empty() ? system_directory() : with_trailing_sep(ctx.system_folder);
-    // Matched without regard to case, as the system folder of Windows is.
-    if (fs.list(system + kEncoderName, false).empty()) {
-        fs.copy_file(tool + kEncoderName, system + kEncoderName);
-    }
-    fs.copy_file(tool + kRunAsName, p.output + kRunAsName);
+    archive.install_launcher_tools(encoder_folder(ctx), p.output);
 }
 
 // Empties the section first, so a Setup.sii from the input folder keeps none of its old names.

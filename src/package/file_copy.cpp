@@ -260,14 +260,8 @@ void copy_package(const FileCopyInput& in, const Context& ctx) {
     const ToolArchive archive(fs, ctx.program_folder, ctx.pump, in.expander);
     const std::string& tool = archive.tool_folder();
 
-    if (in.user_install) {
-        const std::string system =
-            ctx.system_folder.empty() ? system_directory() : with_trailing_sep(ctx.system_folder);
-        if (find_entry(fs, system, "screnc.exe", false).empty()) {
-            fs.copy_file(tool + "screnc.exe", system + "screnc.exe");
-        }
-        fs.copy_file(tool + "RunAsWithVB.exe", out + "RunAsWithVB.exe");
-    }
+    if (in.user_install)
+        archive.install_launcher_tools(encoder_folder(ctx), out);
 
     if (in.silent_install) {
         if (installer_version(out, setup_ini, ctx) == "V5") {

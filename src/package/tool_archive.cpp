@@ -3,6 +3,7 @@
 // program or the installer engine files.
 #include "package/tool_archive.h"
 
+#include "dialogs/context.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -18,7 +19,7 @@ TempFolder::~TempFolder() {
 
 ToolArchive::ToolArchive(FileSystem& fs, const std::string& program_folder, const EventPump& pump,
                          const CabinetExpander& expander)
-    : temp_(fs, "korva-tool-") {
+    : fs_(fs), temp_(fs, "korva-tool-") {
     // The cabinet stays outside the folder it is expanded into, so the expanded folder holds
     // the archive's content and nothing else.
     const std::string bin = temp_.path() + kToolArchiveName;
@@ -44,6 +45,20 @@ ToolArchive::ToolArchive(FileSystem& fs, const std::string& program_folder, cons
         throw PlatformError("The tool archive holds nothing", cab);
     }
     tool_folder_ = sub_folders.empty() ? expanded : expanded + sub_folders.back() + kPathSep;
+}
+
+void ToolArchive::install_launcher_tools(const std::string& system_folder,
+                                         const std::string& package_folder) const {
+    const std::string system = with_trailing_sep(system_folder);
+    if (fs_.list(system + "screnc.exe", false).empty()) {
+        fs_.copy_file(tool_folder_ + "screnc.exe", system + "screnc.exe");
+    }
+    fs_.copy_file(tool_folder_ + "RunAsWithVB.exe",
+                  with_trailing_sep(package_folder) + "RunAsWithVB.exe");
+}
+
+std::string encoder_folder(const Context& ctx) {
+    return ctx.system_folder.empty() ? system_directory() : with_trailing_sep(ctx.system_folder);
 }
 
 }  // namespace korva

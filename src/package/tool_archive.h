@@ -12,6 +12,10 @@
 namespace korva {
 
 class FileSystem;
+struct Context;
+
+// The folder that receives the script encoder: the context's, else the system directory.
+std::string encoder_folder(const Context& ctx);
 
 inline constexpr const char* kToolArchiveName = "Tool.bin";
 
@@ -48,7 +52,14 @@ class ToolArchive {
     // archive holds sub-folders, the one listed last. Ends in the separator.
     const std::string& tool_folder() const { return tool_folder_; }
 
+    // What every launcher package needs from the archive: the script encoder placed in the
+    // system folder when none is there yet (looked for without regard to case, as Windows
+    // would), and the run-as program copied into the package folder.
+    void install_launcher_tools(const std::string& system_folder,
+                                const std::string& package_folder) const;
+
   private:
+    FileSystem& fs_;
     TempFolder temp_;
     std::string tool_folder_;
 };
