@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "dialogs/account_check.h"
 #include "package/launcher_scripts.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
@@ -81,15 +82,7 @@ bool AdminForm::Form_Load(const std::string& main_caption) {
 }
 
 bool AdminForm::Check_Value_UserI() {
-    if (Acount_Name.text.empty()) {
-        catalogue_.show(ctx_.prompter, "MsgErrAcc");
-        return false;
-    }
-    if (Domain_Name.text.empty()) {
-        catalogue_.show(ctx_.prompter, "MsgErrDom");
-        return false;
-    }
-    return true;
+    return check_account_fields(Acount_Name.text, Domain_Name.text, catalogue_, ctx_.prompter);
 }
 
 void AdminForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "dialogs/account_check.h"
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
 
@@ -34,16 +35,7 @@ bool MainForm::Check_Value() {
 }
 
 bool MainForm::Check_Value_UserI() {
-    const Catalogue& cat = ctx_.catalogue;
-    if (Acount_Name.text.empty()) {
-        cat.show(ctx_.prompter, "MsgErrAcc");
-        return false;
-    }
-    if (Domain_Name.text.empty()) {
-        cat.show(ctx_.prompter, "MsgErrDom");
-        return false;
-    }
-    return true;
+    return check_account_fields(Acount_Name.text, Domain_Name.text, ctx_.catalogue, ctx_.prompter);
 }
 
 bool MainForm::Check_Value_SI() {

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "dialogs/account_check.h"
 #include "source/folder_check.h"
 
 namespace korva::eraser {
@@ -237,15 +238,7 @@ bool RemForm::Check_Value() {
 
 // The password may be empty: some administrator accounts have none.
 bool RemForm::Check_Value_UserI() {
-    if (Acount_Name.text.empty()) {
-        catalogue_.show(ctx_.prompter, "MsgErrAcc");
-        return false;
-    }
-    if (Domain_Name.text.empty()) {
-        catalogue_.show(ctx_.prompter, "MsgErrDom");
-        return false;
-    }
-    return true;
+    return check_account_fields(Acount_Name.text, Domain_Name.text, catalogue_, ctx_.prompter);
 }
 
 // The removal package has no source package to read again once the folders are settled.
