@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+// The real main window over the example package: clicks reach the rules and the widgets show
+// what the rules decided (ticks, lists, enabled states, the entry line).
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/app_shell_qt.h"
+#include "platform/settings.h"
+#include "support/temp_dir.h"
+
+using namespace korva;
+
+namespace {
+
+std::string source_dir() {
+    return getenv("KORVA_SOURCE_DIR");
+}
+
+// A check box or option toggles only when its box or caption is hit, not at the middle of a wide
+// widget.
+void tick(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+template <typename W>
+W* child(QWidget& window, const char* name) {
+    W* widget = window.findChild<W*>(name);
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+// A copy of the example package with only the printer installer, so no question is asked.
+struct Program {
+    Program() {
+        namespace fs = std::filesystem;
+        fs::copy(source_dir() + "/resources/Tool.sii", folder.path() / "Tool.sii");
+        fs::create_directories(folder.path() / "Source package" / "Drivers");
+        fs::copy(source_dir() + "/examples/driver-package/Drivers/Printer",
+                 folder.path() / "Source package" / "Drivers" / "Printer",
+                 fs::copy_options::recursive);
+        shell = std::make_unique<AppShell>(folder.folder(), settings);
+        shell->start();
+    }
+    QWidget& window() { return shell->main_window(); }
+    std::string source() const { return folder.folder() + "Source package"; }
+
+    test::TempDir folder;
+    MemorySettingsStore settings;
+    std::unique_ptr<AppShell> shell;
+};
+
+// Closes any modal box that opens, remembering its text, so an unexpected message fails the test
+// instead of hanging it.
+struct DialogWatch {
+    DialogWatch() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                if (auto* box = qobject_cast<QMessageBox*>(modal))
+                    texts << box->text();
+                modal->close();
+            }
+        });
+        timer.start(20);
+    }
+    QTimer timer;
+    QStringList texts;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void userInstallEnablesCreateAndTheAccountFields() {
+        Program p;
+        QVERIFY(!child<QPushButton>(p.window(), "Com_OK")->isEnabled());
+        tick(child<QCheckBox>(p.window(), "Chk_UserI"));
+        QVERIFY(child<QPushButton>(p.window(), "Com_OK")->isEnabled());
+        QVERIFY(child<QLineEdit>(p.window(), "Password")->isEnabled());
+        QVERIFY(!child<QComboBox>(p.window(), "Model_Name")->isEnabled());
+        tick(child<QCheckBox>(p.window(), "Chk_UserI"));
+        QVERIFY(!child<QPushButton>(p.window(), "Com_OK")->isEnabled());
+    }
+
+    void silentInstallReadsThePackageAndAddBuildsTheLine() {
+        Program p;
+        DialogWatch watch;
+        QWidget& w = p.window();
+        child<QLineEdit>(w, "In_Path")->setText(QString::fromStdString(p.source()));
+        tick(child<QCheckBox>(w, "Chk_SI"));
+        QCOMPARE(watch.texts, QStringList());
+        QVERIFY(child<QCheckBox>(w, "Chk_SI")->isChecked());
+        QVERIFY(child<QLineEdit>(w, "In_Path")->text().endsWith("/Drivers/Printer/"));
+        auto* model = child<QComboBox>(w, "Model_Name");
+        QVERIFY(model->isEnabled());
+        QCOMPARE(model->currentText(), QString("KORVA A3010"));
+        QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("KORVA A3010 PCL6"));
+
+        child<QLineEdit>(w, "IP_Address")->setText("10.0.0.5");
+        QTest::mouseClick(child<QPushButton>(w, "Add"), Qt::LeftButton);
+        auto* list = child<QListWidget>(w, "Printer_List");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(),
+                 QString(" 1. KORVA A3010 PCL6(10.0.0.5,KORVA A3010 PCL6,Standard,RAW,9100,,"
+                         "AutoConfig,Yes)"));
+
+        tick(child<QRadioButton>(w, "P_Qx"));
+        QVERIFY(!child<QLineEdit>(w, "Protocol_Raw")->isEnabled());
+        child<QLineEdit>(w, "Printer_Name")->setText("Floor 2");
+        QTest::mouseClick(child<QPushButton>(w, "Add"), Qt::LeftButton);
+        QCOMPARE(list->count(), 2);
+        QVERIFY(list->item(1)->text().endsWith("(10.0.0.5,Floor 2,QXPORT,,,,AutoConfig,Yes)"));
+
+        // Selecting the first line brings its standard port back into the fields.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        QVERIFY(child<QRadioButton>(w, "P_Standard")->isChecked());
+        QCOMPARE(child<QLineEdit>(w, "Protocol_Raw")->text(), QString("9100"));
+        QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("KORVA A3010 PCL6"));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
