@@ -19,17 +19,6 @@
 
 namespace korva {
 
-namespace {
-
-template <typename W>
-W* named(const char* name) {
-    auto* widget = new W;
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-}  // namespace
-
 AdminWindow::AdminWindow(AdminForm& form, SettingsStore& settings, WaitView& wait)
     : form_(form), settings_(settings), wait_(wait) {
     setObjectName("Admin_Setting");

@@ -9,6 +9,14 @@
 
 namespace korva {
 
+// A new widget carrying its control's name, by which the binder and the tests find it.
+template <typename W>
+W* named(const char* name, QWidget* parent = nullptr) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
 class FormBinder {
   public:
     FormBinder(QWidget* window, ControlTable controls);

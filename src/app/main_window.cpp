@@ -26,13 +26,6 @@ namespace korva {
 
 namespace {
 
-template <typename W>
-W* named(const char* name, QWidget* parent = nullptr) {
-    auto* widget = new W(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QGroupBox* option_pair(const char* frame, const char* first, const char* second) {
     auto* box = named<QGroupBox>(frame);
     auto* layout = new QHBoxLayout(box);

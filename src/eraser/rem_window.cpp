@@ -29,13 +29,6 @@ namespace korva::eraser {
 
 namespace {
 
-template <typename W>
-W* named(const char* name) {
-    auto* widget = new W;
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QWidget* paths_block() {
     auto* block = new QWidget;
     auto* grid = new QGridLayout(block);
