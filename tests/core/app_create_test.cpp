@@ -50,18 +50,6 @@ Calls then(Calls calls, const Calls& more) {
     return calls;
 }
 
-std::vector<std::string> tree(const fs::path& folder) {
-    std::vector<std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        std::string name = fs::relative(entry.path(), folder).string();
-        if (entry.is_directory())
-            name += "/";
-        entries.push_back(name);
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
 const char* const kListed =
     " 1. KORVA A3010 PCL6(10.0.0.5,Floor2,Standard,RAW,9100,,AutoConfig,Yes)";
 
@@ -221,7 +209,7 @@ TEST_F(CreateTest, UserInstallOfTheExamplePackageIntoANewSubFolder) {
                                                "setup.vbe",       "setupUAC.vbe",
                                                "vista.sii",       "vista64.sii",
                                                "zelt32.dll"};
-    EXPECT_EQ(tree(out + "Package"), expected);
+    EXPECT_EQ(test::folder_tree(out + "Package"), expected);
     // Without silent install the package keeps its own engine files and languages.
     for (const char* same : {"Setup.inx", "_qbus32.dll", "setup.ini"}) {
         EXPECT_EQ(test::read_file(out + "Package/" + same),
@@ -272,7 +260,7 @@ TEST_F(CreateTest, SilentInstallOfTheExamplePackage) {
                                                "win7.sii",
                                                "win7x64.sii",
                                                "zelt32.dll"};
-    EXPECT_EQ(tree(out), expected);
+    EXPECT_EQ(test::folder_tree(out), expected);
     for (const char* replaced : {"Setup.inx", "_qbus32.dll", "zelt32.dll"}) {
         EXPECT_EQ(test::read_file(out + replaced),
                   test::read_file(examples() + "/tool/" + replaced))
@@ -292,7 +280,7 @@ TEST_F(CreateTest, FailedCopyLeavesAnEmptyOutputAndOneMessage) {
     prompter.kind_answers = {DriverKind::Printer};
     f.Com_OK_Click(views, views);  // no Tool.bin beside the program
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrCopy\r\nMsgErrOneMore"});
-    EXPECT_EQ(tree(out), std::vector<std::string>{});
+    EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{});
     EXPECT_EQ(views.calls,
               then(kStart, {"refresh", "refresh", "refresh", "wait hidden", "main shown"}));
 }
@@ -308,7 +296,7 @@ TEST_F(CreateTest, PrinterOfAModelTheSourceNoLongerHasStopsBeforeTheCopy) {
     f.Printer_Name.text = "";  // nothing typed to append
     f.Com_OK_Click(views, views);
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrInPath6\r\nMsgErrChk"});
-    EXPECT_EQ(tree(out), std::vector<std::string>{});
+    EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{});
     EXPECT_EQ(views.calls.back(), "main shown");
 }
 

@@ -23,25 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string golden(const std::string& relative) {
-    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
-    if (!dir)
-        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
-    return test::read_file(fs::path(dir) / relative);
-}
-
-std::vector<std::string> tree(const fs::path& folder) {
-    std::vector<std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        std::string name = fs::relative(entry.path(), folder).string();
-        if (entry.is_directory())
-            name += "/";
-        entries.push_back(name);
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
 class Views : public WaitView, public OwnerView {
   public:
     std::vector<std::string> calls;
@@ -170,14 +151,14 @@ TEST(EndToEnd, SilentAndUserInstallOfTheExamplePackage) {
                                                "win7.sii",
                                                "win7x64.sii",
                                                "zelt32.dll"};
-    EXPECT_EQ(tree(e.out), expected);
+    EXPECT_EQ(test::folder_tree(e.out), expected);
     EXPECT_EQ(test::read_file(e.out + "RunAsWithVB.exe"), "tool RunAsWithVB.exe");
     EXPECT_EQ(test::read_file(e.out + "_qbus32.dll"), "tool _qbus32.dll");
     EXPECT_TRUE(fs::exists(e.fixture.system.folder() + "screnc.exe"));
     const std::string ini = test::read_file(e.out + "setup.ini");
     EXPECT_NE(ini.find("Default=0x0009\r\ncount=1\r\nkey0=0x0009\r\n"), std::string::npos) << ini;
 
-    EXPECT_EQ(test::read_file(e.out + "Config.ini"), golden("config/endtoend.ini"));
+    EXPECT_EQ(test::read_file(e.out + "Config.ini"), test::golden_file("config/endtoend.ini"));
     const struct {
         const char* encoded;
         const char* plain;
@@ -187,7 +168,7 @@ TEST(EndToEnd, SilentAndUserInstallOfTheExamplePackage) {
         SCOPED_TRACE(s.encoded);
         const DecodedScript decoded =
             decode_script(test::read_file(e.out + s.encoded), f.context().codepage);
-        EXPECT_EQ(decoded.text, golden(s.plain));
+        EXPECT_EQ(decoded.text, test::golden_file(s.plain));
         EXPECT_TRUE(decoded.length_ok);
         EXPECT_TRUE(decoded.checksum_ok);
     }

@@ -16,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string golden(const std::string& relative) {
-    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
-    if (!dir)
-        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
-    return test::read_file(fs::path(dir) / relative);
-}
-
 struct GeneratorForm : test::FormFixture {
     GeneratorForm() {
         MainForm& f = *form;
@@ -53,7 +46,7 @@ TEST(MainFormGenerators, ConfigThenScriptsForTheDefaultPrinter) {
 
     ASSERT_TRUE(f.Create_ConfigINI());
     EXPECT_EQ(test::read_file(g.output.path() / "Config.ini"),
-              golden("config/default_moved_last.ini"));
+              test::golden_file("config/default_moved_last.ini"));
     EXPECT_EQ(f.Printer_List.list->items,
               (std::vector<std::string>{
                   " 1. KORVA A100(10.0.0.1,PrinterA,Standard,RAW,9100,,AutoConfig,)",

@@ -26,10 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string golden(const std::string& name) {
-    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
-    if (!dir)
-        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
-    return test::read_file(fs::path(dir) / "eraser" / name);
+    return test::golden_file("eraser/" + name);
 }
 
 // Names in a folder and its sub-folders, relative, sorted.

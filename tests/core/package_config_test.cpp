@@ -21,19 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string golden(const std::string& name) {
-    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
-    if (!dir)
-        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
-    return test::read_file(fs::path(dir) / "config" / name);
-}
-
-std::vector<std::string> names_in(const test::TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return test::golden_file("config/" + name);
 }
 
 // A catalogue whose message texts are their key names.
@@ -99,7 +87,7 @@ TEST(ConfigIni, WritesTheInstallersFileByteForByte) {
         ASSERT_TRUE(
             Create_ConfigINI(list, c.options, h.output.folder(), state, h.ctx, [&] { ++swaps; }));
         EXPECT_EQ(test::read_file(h.output.path() / "Config.ini"), golden(c.golden));
-        EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Config.ini"});
+        EXPECT_EQ(test::folder_names(h.output.path()), std::vector<std::string>{"Config.ini"});
         EXPECT_EQ(list, c.list_after.empty() ? c.list : c.list_after);
         EXPECT_EQ(swaps, c.list_after.empty() ? 0 : 1);
         EXPECT_EQ(state.DefPrinter_No, c.def_no);
@@ -178,7 +166,7 @@ TEST(ConfigIni, ReplacesTheCopiedFileAndAnOldTextFile) {
     DefaultPrinterState state;
     ASSERT_TRUE(Create_ConfigINI(list, {"ENGLISH", 1, true, 0}, h.output.folder(), state, h.ctx));
     EXPECT_EQ(test::read_file(h.output.path() / "Config.ini"), golden("emulation_vexl2.ini"));
-    EXPECT_EQ(names_in(h.output), (std::vector<std::string>{"Config.ini", "setup.ini"}));
+    EXPECT_EQ(test::folder_names(h.output.path()), (std::vector<std::string>{"Config.ini", "setup.ini"}));
 }
 
 TEST(ConfigIni, WritesTheAnsiCodePage) {
@@ -219,7 +207,7 @@ TEST(ConfigIni, EveryFailureEmptiesTheOutputAndTellsOnce) {
         failing.fail_at(n);
         EXPECT_FALSE(run(h));
         EXPECT_TRUE(failing.failed());
-        EXPECT_TRUE(names_in(h.output).empty());
+        EXPECT_TRUE(test::folder_names(h.output.path()).empty());
         ASSERT_EQ(h.prompter.shown.size(), 1u);
         EXPECT_EQ(h.prompter.shown[0].text, "MsgErrConfig\r\nMsgErrOneMore");
         EXPECT_EQ(h.prompter.shown[0].title, "MsgErr");

@@ -56,19 +56,6 @@ bool writable(const fs::path& path) {
     return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;
 }
 
-// Every entry below a folder as a sorted relative path, folders ending in "/".
-std::vector<std::string> tree(const fs::path& folder) {
-    std::vector<std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        std::string name = fs::relative(entry.path(), folder).string();
-        if (entry.is_directory())
-            name += "/";
-        entries.push_back(name);
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
 class FileCopyTest : public ::testing::Test {
   public:
     FileCopyTest() {
@@ -137,7 +124,7 @@ class FileCopyTest : public ::testing::Test {
         EXPECT_EQ(prompter.shown[0].text, kCopyFailed);
         EXPECT_EQ(prompter.shown[0].title, "MsgErr");
         EXPECT_TRUE(fs::is_directory(out));
-        EXPECT_EQ(tree(out), std::vector<std::string>{});
+        EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{});
     }
 
     test::TempDir root;
@@ -156,7 +143,7 @@ TEST_F(FileCopyTest, SilentInstallTakesOnlyWhatTheInstallerNeeds) {
     const std::vector<std::string> expected = {"English/",     "English/prn.sii", "Font/",
                                                "Font/f.ttf",   "QXPort/",         "QXPort/q.inf",
                                                "prnsetup.sii", "setup.exe",       "setup.ini"};
-    EXPECT_EQ(tree(out), expected);
+    EXPECT_EQ(test::folder_tree(out), expected);
 }
 
 TEST_F(FileCopyTest, FullInstallTakesEverythingAndLeavesItAsItIs) {
@@ -167,7 +154,7 @@ TEST_F(FileCopyTest, FullInstallTakesEverythingAndLeavesItAsItIs) {
         e.modified = test::local_time(2030, 1, 1);
     archive(entries);
     ASSERT_TRUE(copy(input(false, false)));
-    EXPECT_EQ(tree(out), tree(src));
+    EXPECT_EQ(test::folder_tree(out), test::folder_tree(src));
     // No language patch and no engine update without silent install.
     EXPECT_EQ(read_file(out + "setup.ini"), read_file(src + "setup.ini"));
     EXPECT_EQ(read_file(out + "setup.exe"), "pkg setup.exe");
@@ -460,8 +447,9 @@ TEST_F(FileCopyTest, RollbackLeavesReadOnlyItemsInPlace) {
     // No Tool.bin: the copy of the package succeeds, the archive step fails.
     EXPECT_FALSE(copy(input(false, false)));
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{kCopyFailed});
-    EXPECT_EQ(tree(out), (std::vector<std::string>{"Manual/", "Manual/a/", "Manual/a/b/",
-                                                   "Manual/a/b/c/", "Manual/a/b/c/deep.txt"}));
+    EXPECT_EQ(test::folder_tree(out),
+              (std::vector<std::string>{"Manual/", "Manual/a/", "Manual/a/b/", "Manual/a/b/c/",
+                                        "Manual/a/b/c/deep.txt"}));
 }
 
 TEST_F(FileCopyTest, AFailureAtAnyFileOperationRollsBack) {
@@ -481,7 +469,7 @@ TEST_F(FileCopyTest, AFailureAtAnyFileOperationRollsBack) {
     ASSERT_TRUE(File_Copy(in, context(failing)));
     const int operations = failing.mutations();
     ASSERT_GT(operations, 10);
-    const std::vector<std::string> full = tree(out);
+    const std::vector<std::string> full = test::folder_tree(out);
 
     for (int n = 1; n <= operations; ++n) {
         Error_Delete(files, out);
@@ -492,14 +480,14 @@ TEST_F(FileCopyTest, AFailureAtAnyFileOperationRollsBack) {
         const std::string step = failing.log().empty() ? "" : failing.log()[n - 1];
         EXPECT_TRUE(failing.failed()) << step;
         EXPECT_EQ(prompter.messages(), std::vector<std::string>{kCopyFailed}) << step;
-        EXPECT_EQ(tree(out), std::vector<std::string>{}) << step;
+        EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{}) << step;
         EXPECT_TRUE(fs::is_empty(tmp)) << step;
     }
 
     failing.fail_at(0);
     Error_Delete(files, out);
     ASSERT_TRUE(File_Copy(in, context(failing)));
-    EXPECT_EQ(tree(out), full);
+    EXPECT_EQ(test::folder_tree(out), full);
 }
 
 TEST_F(FileCopyTest, FullDiskIsOneMessageAndAnEmptyOutput) {
@@ -534,13 +522,13 @@ TEST_F(FileCopyTest, ErrorDeleteNeverFails) {
     Error_Delete(files, root.folder() + "missing/");
     Error_Delete(files, out);
     Error_Delete(files, "");
-    EXPECT_EQ(tree(out), std::vector<std::string>{});
+    EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{});
     root.write("out/a.txt", "a");
     root.write("out/noext", "b");
     root.write("out/sub/c.txt", "c");
     root.mkdir("out/empty");
     Error_Delete(files, out);
-    EXPECT_EQ(tree(out), std::vector<std::string>{});
+    EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{});
     EXPECT_TRUE(fs::is_directory(out));
 }
 

@@ -28,19 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string golden(const std::string& name) {
-    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
-    if (!dir)
-        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
-    return test::read_file(fs::path(dir) / "scripts" / name);
-}
-
-std::vector<std::string> names_in(const test::TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return test::golden_file("scripts/" + name);
 }
 
 const std::vector<std::string> kBothScripts = {"setup.vbe", "setupUAC.vbe"};
@@ -102,7 +90,7 @@ TEST(LauncherScripts, EncodedScriptsDecodeToTheWrittenTexts) {
         SCOPED_TRACE(c.name);
         Harness h(c.setup_section);
         ASSERT_TRUE(Create_SetupVBE(c.in, h.output.folder(), h.ctx));
-        EXPECT_EQ(names_in(h.output), kBothScripts);
+        EXPECT_EQ(test::folder_names(h.output.path()), kBothScripts);
         EXPECT_EQ(h.decoded("setup.vbe"), golden(c.script1));
         EXPECT_EQ(h.decoded("setupUAC.vbe"), golden(c.script2));
         EXPECT_TRUE(h.prompter.shown.empty());
@@ -180,7 +168,7 @@ TEST(LauncherScripts, ProgramLaunchersForTheOtherWindows) {
     Harness h;
     write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe",
                          program_script_text(creds, "Tool.exe"), h.ctx);
-    EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Tool.vbe"});
+    EXPECT_EQ(test::folder_names(h.output.path()), std::vector<std::string>{"Tool.vbe"});
     EXPECT_EQ(h.decoded("Tool.vbe"), golden("program_Tool.vbs"));
 }
 
@@ -200,7 +188,7 @@ TEST(LauncherScripts, PlainTextIsOwnerOnlyAndOlderFilesAreReplaced) {
     };
     ASSERT_TRUE(Create_SetupVBE(in, h.output.folder(), h.ctx));
     EXPECT_EQ(modes, (std::vector<unsigned>{0600, 0600}));
-    EXPECT_EQ(names_in(h.output), kBothScripts);
+    EXPECT_EQ(test::folder_names(h.output.path()), kBothScripts);
     EXPECT_EQ(h.decoded("setup.vbe"), golden("setup_no_default.vbs"));
 }
 
@@ -228,7 +216,7 @@ TEST(LauncherScripts, EncoderThatWritesNothingIsAFailure) {
         SetupScriptInputs in = inputs(kAdmin, 1, "P", 1);
         in.encoder = c.encoder;
         EXPECT_FALSE(Create_SetupVBE(in, h.output.folder(), h.ctx));
-        EXPECT_TRUE(names_in(h.output).empty());
+        EXPECT_TRUE(test::folder_names(h.output.path()).empty());
         EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{"MsgErrSetup\r\nMsgErrOneMore"});
     }
 }
@@ -247,7 +235,7 @@ TEST(LauncherScripts, SharedRoutineRemovesThePlainTextWhenItFails) {
         EXPECT_THROW(write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe",
                                           "WScript.Quit 0", h.ctx, encoder),
                      PlatformError);
-        EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Tool.exe"});
+        EXPECT_EQ(test::folder_names(h.output.path()), std::vector<std::string>{"Tool.exe"});
     }
     // A failing rename leaves the .txt; it goes as well.
     failing.fail_at(2);
@@ -255,7 +243,7 @@ TEST(LauncherScripts, SharedRoutineRemovesThePlainTextWhenItFails) {
                                       "WScript.Quit 0", h.ctx),
                  PlatformError);
     EXPECT_EQ(failing.log().at(1).rfind("rename", 0), 0u);
-    EXPECT_EQ(names_in(h.output), std::vector<std::string>{"Tool.exe"});
+    EXPECT_EQ(test::folder_names(h.output.path()), std::vector<std::string>{"Tool.exe"});
 }
 
 TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
@@ -270,7 +258,7 @@ TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
         Harness h("", failing);
         failing.reset();
         ASSERT_TRUE(run(h));
-        EXPECT_EQ(names_in(h.output),
+        EXPECT_EQ(test::folder_names(h.output.path()),
                   (std::vector<std::string>{"RunAsWithVB.exe", "setup.vbe", "setupUAC.vbe"}));
         steps = failing.mutations();
     }
@@ -281,7 +269,7 @@ TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
         failing.fail_at(n);
         EXPECT_FALSE(run(h));
         EXPECT_TRUE(failing.failed());
-        EXPECT_TRUE(names_in(h.output).empty());
+        EXPECT_TRUE(test::folder_names(h.output.path()).empty());
         ASSERT_EQ(h.prompter.shown.size(), 1u);
         EXPECT_EQ(h.prompter.shown[0].text, "MsgErrSetup\r\nMsgErrOneMore");
         EXPECT_EQ(h.prompter.shown[0].title, "MsgErr");

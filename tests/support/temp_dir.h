@@ -4,10 +4,13 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace korva::test {
 
@@ -56,6 +59,37 @@ class TempDir {
 inline std::string read_file(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A hand-written expected file below tests/golden.
+inline std::string golden_file(const std::string& relative) {
+    const char* dir = std::getenv("KORVA_GOLDEN_DIR");
+    if (!dir)
+        throw std::runtime_error("KORVA_GOLDEN_DIR is not set");
+    return read_file(std::filesystem::path(dir) / relative);
+}
+
+// Every entry below a folder as a sorted relative path, folders ending in "/".
+inline std::vector<std::string> folder_tree(const std::filesystem::path& folder) {
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string name = std::filesystem::relative(entry.path(), folder).string();
+        if (entry.is_directory())
+            name += "/";
+        entries.push_back(name);
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// The names directly inside a folder, sorted.
+inline std::vector<std::string> folder_names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace korva::test
