@@ -29,7 +29,9 @@ void hand_over(QWidget* from, QWidget* to) {
 
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state) {
     const int tpp = twips_per_pixel(window);
-    window->setGeometry(left / tpp, top / tpp, width / tpp, height / tpp);
+    // The stored position is the frame's, as saving reads it; move() places the frame.
+    window->move(left / tpp, top / tpp);
+    window->resize(width / tpp, height / tpp);
     if (window_state == 2)
         window->setWindowState(Qt::WindowMaximized);
     if (window_state == 1)
