@@ -30,6 +30,110 @@ TEST(Startup, CaptionsComeFromTheLanguageSection) {
     EXPECT_EQ(f.Language_Name.list->items, std::vector<std::string>{"MsgLang"});
 }
 
+// The fixture's catalogue holds every key as its own text, so a control showing another key's
+// name was wired to the wrong key.
+TEST(Startup, EveryCaptionComesFromItsOwnKey) {
+    test::FormFixture fx;
+    MainForm& f = *fx.form;
+    const std::pair<Control*, const char*> expected[] = {{&f.Label1, "InputPath"},
+                                                         {&f.Label2, "OutputPath"},
+                                                         {&f.Com_Brow, "BrowButtom"},
+                                                         {&f.Frame3, "FrmFunction"},
+                                                         {&f.Label15, "FrmLanguage"},
+                                                         {&f.Chk_SI, "ChkSI"},
+                                                         {&f.Chk_UserI, "ChkUserI"},
+                                                         {&f.Frame7, "ChkSI"},
+                                                         {&f.Frame5, "FrmInstDrv"},
+                                                         {&f.Label10, "LblAddDrv"},
+                                                         {&f.Label3, "LblModel"},
+                                                         {&f.Label11, "LblEmu"},
+                                                         {&f.Frame1, "FrmDef"},
+                                                         {&f.D_Yes, "ChkYes"},
+                                                         {&f.D_No, "ChkNo"},
+                                                         {&f.Label5, "LblMFPIP"},
+                                                         {&f.Label4, "LblPrn"},
+                                                         {&f.Add, "ComAdd"},
+                                                         {&f.Delete, "ComDel"},
+                                                         {&f.Frame2, "FrmComp"},
+                                                         {&f.S_Yes, "ChkYes"},
+                                                         {&f.S_No, "ChkNo"},
+                                                         {&f.Frame6, "ChkUserI"},
+                                                         {&f.Label6, "LblAcc"},
+                                                         {&f.Label8, "LblDom"},
+                                                         {&f.Label9, "LblPass"},
+                                                         {&f.Com_OK, "ComOK"},
+                                                         {&f.Com_End, "ComEnd"},
+                                                         {&f.Frame4, "LblPort"},
+                                                         {&f.P_Standard, "ChkStandard"},
+                                                         {&f.P_Qx, "ChkQx"},
+                                                         {&f.Frame8, "LblProtcol"},
+                                                         {&f.Pr_Raw, "ChkRaw"},
+                                                         {&f.Pr_Lpr, "ChkLpr"},
+                                                         {&f.Label12, "LblPortN"},
+                                                         {&f.Label13, "LblQueue"},
+                                                         {&f.Label14, "SelectSoft"},
+                                                         {&f.Chk_DlgReboot, "ChkDlgReboot"},
+                                                         {&f.Chk_AutoConfig, "ChkAutoconfig"}};
+    for (const auto& [control, key] : expected)
+        EXPECT_EQ(control->caption, key);
+    EXPECT_EQ(f.Main.caption, "");  // the window title is start-up's, not a caption key
+}
+
+// Whatever lies beside the program, start-up finishes; lookups then give what the profile reader
+// finds, which for a damaged file is some texts or none.
+TEST(Startup, DamagedCataloguesNeverStopStartUp) {
+    const std::string good = test::key_named_catalogue();
+    auto line_ends = [&](const char* end) {
+        std::string text;
+        for (char c : good) {
+            if (c == '\r')
+                continue;
+            if (c == '\n')
+                text += end;
+            else
+                text += c;
+        }
+        return text;
+    };
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 151 + 7) % 256);
+    std::string with_nul = good;
+    with_nul.replace(with_nul.find("InputPath=InputPath"), 19,
+                     std::string("InputPath=Inp\0utPath", 21));
+    std::string long_line = good;
+    long_line.insert(long_line.find("InputPath="), "Long=" + std::string(100000, 'x') + "\r\n");
+    const std::string truncated = good.substr(0, good.find("LblMFPIP=") + 4);
+
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string label1;  // first caption of the language section
+        std::string label5;  // a caption after the cut of the truncated file
+    };
+    const Case cases[] = {
+        {"empty", "", "", ""},
+        {"binary", binary, "", ""},
+        {"truncated", truncated, "InputPath", ""},
+        // The mark hides [Languages] on line 1, so no language section is chosen.
+        {"byte-order mark", "\xEF\xBB\xBF" + good, "", ""},
+        {"CR only", line_ends("\r"), "InputPath", "LblMFPIP"},
+        {"LF only", line_ends("\n"), "InputPath", "LblMFPIP"},
+        {"NUL in a value", with_nul, "Inp", "LblMFPIP"},
+        {"100000-byte line", long_line, "InputPath", "LblMFPIP"},
+    };
+    for (const Case& c : cases) {
+        test::FormFixture fx(c.text);
+        const MainForm& f = *fx.form;
+        EXPECT_EQ(f.Label1.caption, c.label1) << c.name;
+        EXPECT_EQ(f.Label5.caption, c.label5) << c.name;
+        EXPECT_EQ(f.View_Mode, "0") << c.name;
+        EXPECT_EQ(f.cb_SelectSoft.item_data, (std::vector<int>{1, 2})) << c.name;
+        EXPECT_EQ(f.Protocol_Raw.text, "9100") << c.name;
+        EXPECT_FALSE(f.Com_OK.enabled) << c.name;
+    }
+}
+
 TEST(Startup, ToolModeFillsTheSelector) {
     struct Case {
         std::string line;
