@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "app/app_shell_qt.h"
+#include "app/hand_over_qt.h"
 #include "platform/settings.h"
 #include "support/temp_dir.h"
 
@@ -35,7 +36,10 @@ bool selector_enabled(QWidget* window) {
 }
 
 struct Program {
-    explicit Program(const std::string& mode) {
+    explicit Program(const std::string& mode,
+                     const std::vector<std::pair<std::string, std::string>>& stored = {}) {
+        for (const auto& [key, value] : stored)
+            settings.set("Tool", "Main", key, value);
         folder.write("Tool.sii", shipped_catalogue(mode));
         folder.write("Tool.exe", "stand-in program");
         shell = std::make_unique<AppShell>(folder.folder(), settings);
@@ -84,6 +88,42 @@ class AppModesTest : public QObject {
         QVERIFY(!p.shell->main_window().isVisible());
         QVERIFY(items(&p.shell->main_window()).isEmpty());
         QVERIFY(selector_enabled(&p.shell->main_window()));
+    }
+
+    void storedPositionOpensTheWindowThere() {
+        Program p("0", {{"Left", "3000"}, {"Top", "1500"}, {"WindowState", "0"}});
+        MainWindow& main = p.shell->main_window();
+        const int tpp = twips_per_pixel(&main);
+        QCOMPARE(main.pos(), QPoint(3000 / tpp, 1500 / tpp));
+        QVERIFY(!main.isMaximized());
+    }
+
+    // Closing writes the state always and the position only for a normal window, never the size,
+    // and ends the event loop at once.
+    void closingSavesPlacementAndEndsTheProgram() {
+        Program p("0", {{"Left", "3000"}, {"Top", "1500"}});
+        MainWindow& main = p.shell->main_window();
+        const int tpp = twips_per_pixel(&main);
+        main.move(40, 60);
+        QEventLoop loop;
+        QTimer::singleShot(0, &main, [&main] { main.close(); });
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
+        QCOMPARE(loop.exec(), 0);
+        QCOMPARE(p.settings.get("Tool", "Main", "WindowState"), std::optional<std::string>("0"));
+        QCOMPARE(p.settings.get("Tool", "Main", "Left"), std::optional(std::to_string(40 * tpp)));
+        QCOMPARE(p.settings.get("Tool", "Main", "Top"), std::optional(std::to_string(60 * tpp)));
+        QVERIFY(!p.settings.get("Tool", "Main", "Width"));
+        QVERIFY(!p.settings.get("Tool", "Main", "Height"));
+
+        Program maximised("0", {{"Left", "3000"}, {"Top", "1500"}, {"WindowState", "2"}});
+        MainWindow& big = maximised.shell->main_window();
+        QVERIFY(big.isMaximized());
+        big.close();
+        QCOMPARE(maximised.settings.get("Tool", "Main", "WindowState"),
+                 std::optional<std::string>("2"));
+        QCOMPARE(maximised.settings.get("Tool", "Main", "Left"),
+                 std::optional<std::string>("3000"));
+        QCOMPARE(maximised.settings.get("Tool", "Main", "Top"), std::optional<std::string>("1500"));
     }
 
     void switchingToolsKeepsBothWindowsContents() {
