@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The start-up order matters to the user only in what ends up in front, but it is kept as the
-// windows always did it: placement first, then texts, then the tool mode.
+// The start-up order matters to the user only in what ends up in front. The placement is applied
+// once the window exists, after the texts; nothing it reads depends on them.
 #include "app/app_shell_qt.h"
 
 #include <QGuiApplication>

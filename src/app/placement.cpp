@@ -4,20 +4,30 @@
 #include "app/placement.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace korva {
 
 int stored_number(const std::optional<std::string>& text) {
     if (!text)
         return 0;
-    const char* s = text->c_str();
-    char* end = nullptr;
-    double value = std::strtod(s, &end);
-    if (end == s || !std::isfinite(value) || std::fabs(value) > 2.0e9)
+    const char* p = text->data();
+    const char* const end = p + text->size();
+    while (p < end && (*p == ' ' || *p == '\t'))
+        ++p;
+    const bool negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    // from_chars reads no hex, infinity or NaN once a digit or point leads, so "0x10" stays 0
+    // as the stored-number conversion always read it.
+    if (p == end || !(std::isdigit(static_cast<unsigned char>(*p)) || *p == '.'))
         return 0;
-    return static_cast<int>(std::lround(value));
+    double value = 0;
+    const auto [rest, error] = std::from_chars(p, end, value, std::chars_format::general);
+    if (error != std::errc() || value > 2.0e9)
+        return 0;
+    return static_cast<int>(std::lround(negative ? -value : value));
 }
 
 static int read_or(SettingsStore& store, const char* key, int fallback) {

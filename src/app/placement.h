@@ -31,7 +31,8 @@ struct ScreenRect {
     int height = 0;
 };
 
-// A stored number: its leading decimal digits, 0 for text that is not a number.
+// A stored number: the leading decimal number, rounded to a whole one; 0 for text that is not
+// a number.
 int stored_number(const std::optional<std::string>& text);
 
 Placement read_placement(SettingsStore& store, int screen_width_twips, int screen_height_twips);

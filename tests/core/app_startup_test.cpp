@@ -226,6 +226,16 @@ TEST(Placement, MaximisedCloseKeepsThePositionAndNonNumbersReadAsZero) {
     EXPECT_EQ(p.width, 0);
 }
 
+TEST(Placement, StoredTextReadsAsItsLeadingNumber) {
+    const std::pair<const char*, int> cases[] = {
+        {"330", 330}, {"-1350", -1350}, {" 42", 42}, {"+7", 7},  {"12abc", 12},
+        {"2.6", 3},   {"1e3", 1000},    {"0x10", 0}, {"inf", 0}, {"nan", 0},
+        {"-", 0},     {".", 0},         {"abc", 0},  {"", 0},    {"99999999999", 0}};
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(stored_number(std::string(text)), number) << text;
+    EXPECT_EQ(stored_number(std::nullopt), 0);
+}
+
 TEST(Placement, AWindowWhollyOffEveryScreenMovesBackButPartlyVisibleStays) {
     const std::vector<ScreenRect> screens = {{0, 0, 15360, 11520}};
     Placement gone;
