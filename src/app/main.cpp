@@ -3,13 +3,23 @@
 #include <QApplication>
 
 #include "app/app_shell_qt.h"
+#include "platform/error.h"
+#include "platform/path.h"
 #include "platform/process.h"
 #include "platform/settings_qt.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     korva::QtSettingsStore settings;
-    korva::AppShell shell(korva::executable_folder(), settings);
+    // Without /proc (some sandboxes) Qt still finds the folder from the command line, and a
+    // missing catalogue there only empties the captions, so start-up goes on.
+    std::string folder;
+    try {
+        folder = korva::executable_folder();
+    } catch (const korva::PlatformError&) {
+        folder = korva::with_trailing_sep(QCoreApplication::applicationDirPath().toStdString());
+    }
+    korva::AppShell shell(folder, settings);
     shell.start();
     return QApplication::exec();
 }
