@@ -2,9 +2,15 @@
 // Positions are kept in twips as the stored placement is; Qt works in device-independent pixels.
 #include "app/hand_over_qt.h"
 
+#include <QComboBox>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QScreen>
+#include <QVBoxLayout>
 
+#include "app/form_binder_qt.h"
 #include "app/placement.h"
 #include "platform/process.h"
 
@@ -25,6 +31,17 @@ void hand_over(QWidget* from, QWidget* to) {
     to->show();
     from->hide();
     from->resize(from->width(), kWindowHeightTwips / tpp);
+}
+
+void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name) {
+    auto* top = new QHBoxLayout;
+    top->addWidget(named<QLabel>(label_name));
+    top->addWidget(named<QComboBox>("cb_SelectSoft"), 1);
+    top->addStretch(2);
+    root->addLayout(top);
+    auto* line = named<QFrame>(line_name);
+    line->setFrameShape(QFrame::HLine);
+    root->addWidget(line);
 }
 
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state) {

@@ -5,12 +5,17 @@
 
 #include <QWidget>
 
+class QVBoxLayout;
+
 namespace korva {
 
 // 15 at 96 dpi.
 int twips_per_pixel(const QWidget* widget);
 
 void hand_over(QWidget* from, QWidget* to);
+
+// The tool selector both tool windows carry at their top, with its label and the line below.
+void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name);
 
 class SettingsStore;
 

@@ -169,14 +169,7 @@ MainWindow::MainWindow(MainForm& form, SettingsStore& settings, WaitView& wait)
 
 void MainWindow::build() {
     auto* root = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    top->addWidget(named<QLabel>("Label14"));
-    top->addWidget(named<QComboBox>("cb_SelectSoft"), 1);
-    top->addStretch(2);
-    root->addLayout(top);
-    auto* line = named<QFrame>("Line1");
-    line->setFrameShape(QFrame::HLine);
-    root->addWidget(line);
+    add_tool_selector(root, "Label14", "Line1");
 
     auto* columns = new QHBoxLayout;
     auto* left_column = new QWidget;

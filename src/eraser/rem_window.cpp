@@ -121,14 +121,7 @@ RemWindow::RemWindow(RemForm& form, SettingsStore& settings, WaitView& wait)
 
 void RemWindow::build() {
     auto* root = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    top->addWidget(named<QLabel>("Lbl_Soft"));
-    top->addWidget(named<QComboBox>("cb_SelectSoft"), 1);
-    top->addStretch(2);
-    root->addLayout(top);
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    root->addWidget(line);
+    add_tool_selector(root, "Lbl_Soft", "Line1");
     root->addWidget(paths_block());
 
     auto* columns = new QHBoxLayout;

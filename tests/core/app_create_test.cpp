@@ -15,6 +15,7 @@
 #include "printers/printer_entry.h"
 #include "support/cabinet.h"
 #include "support/form_fixture.h"
+#include "support/recording_views.h"
 #include "support/temp_dir.h"
 
 namespace korva {
@@ -23,25 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using Calls = std::vector<std::string>;
 
-// The waiting dialog and the main window as Create drives them.
-class Views : public WaitView, public OwnerView {
-  public:
-    Calls calls;
-    int progress_reports = 0;
-    std::uint64_t last_total = 0;
-
-    void show_creating() override { calls.push_back("wait creating"); }
-    void refresh() override { calls.push_back("refresh"); }
-    void progress(std::uint64_t, std::uint64_t total) override {
-        ++progress_reports;
-        last_total = total;
-    }
-    void show_finished() override { calls.push_back("wait finished"); }
-    void hide() override { calls.push_back("wait hidden"); }
-    void set_visible(bool visible) override {
-        calls.push_back(visible ? "main shown" : "main hidden");
-    }
-};
+using Views = test::RecordingViews;
 
 const Calls kStart = {"wait creating", "main hidden", "refresh"};
 

@@ -12,21 +12,13 @@
 
 #include "app/hand_over_qt.h"
 #include "platform/filesystem.h"
+#include "support/recording_views.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 namespace korva {
 
 namespace {
-
-struct NoWait : WaitView {
-    int shown = 0;
-    void show_creating() override { ++shown; }
-    void refresh() override {}
-    void progress(std::uint64_t, std::uint64_t) override {}
-    void show_finished() override {}
-    void hide() override {}
-};
 
 const char* const kCatalogue =
     "[Setup]\r\nProgExe=Tool.exe\r\n"
@@ -56,7 +48,7 @@ struct Harness {
     test::TempDir system;
     test::ScriptedPrompter prompter;
     MemorySettingsStore settings;
-    NoWait wait;
+    test::RecordingViews wait;
     std::unique_ptr<Catalogue> catalogue;
     std::unique_ptr<AdminForm> form;
     std::unique_ptr<AdminWindow> window;
@@ -99,7 +91,7 @@ class AdminWindowTest : public QObject {
 
         QCOMPARE(h.prompter.messages(), std::vector<std::string>{"Enter the account."});
         QCOMPARE(h.form->Password.text, std::string("secret"));
-        QCOMPARE(h.wait.shown, 1);
+        QCOMPARE(h.wait.count("wait creating"), 1);
         QVERIFY(h.window->isVisible());  // back after the failed check
     }
 

@@ -16,21 +16,13 @@
 #include "app/hand_over_qt.h"
 #include "eraser/rem_window.h"
 #include "platform/filesystem.h"
+#include "support/recording_views.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 namespace korva::eraser {
 
 namespace {
-
-struct NoWait : WaitView {
-    int shown = 0;
-    void show_creating() override { ++shown; }
-    void refresh() override {}
-    void progress(std::uint64_t, std::uint64_t) override {}
-    void show_finished() override {}
-    void hide() override {}
-};
 
 const char* const kCatalogue =
     "[StringEn2]\r\nCmd_DelPrinterAdd=Add P\r\nCmd_DelPrinterEdt=Change P\r\n"
@@ -75,7 +67,7 @@ struct Harness {
     test::TempDir system;
     test::ScriptedPrompter prompter;
     MemorySettingsStore settings;
-    NoWait wait;
+    test::RecordingViews wait;
     std::unique_ptr<Catalogue> catalogue;
     std::unique_ptr<RemForm> form;
     std::unique_ptr<RemWindow> window;
@@ -181,7 +173,7 @@ class RemWindowTest : public QObject {
         QCOMPARE(h.prompter.messages(), std::vector<std::string>{"No input\r\nCheck"});
         QCOMPARE(h.child<QLineEdit>("In_Path")->text(), in + "/");
         QCOMPARE(h.child<QLineEdit>("Out_Path")->text(), out);
-        QCOMPARE(h.wait.shown, 1);
+        QCOMPARE(h.wait.count("wait creating"), 1);
         QVERIFY(h.window->isVisible());
     }
 
