@@ -4,7 +4,10 @@
 // files it names, and the archive is unpacked elsewhere.
 #include "admin/admin_form.h"
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
+#include <iterator>
 
 #include "dialogs/account_check.h"
 #include "package/launcher_scripts.h"
@@ -21,6 +24,7 @@ constexpr const char* kScript1Txt = "setup.txt";
 constexpr const char* kScript1Vbs = "setup.vbs";
 constexpr const char* kScript2Txt = "setupUAC.txt";
 constexpr const char* kScript2Vbs = "setupUAC.vbs";
+constexpr const char* kRunAsProgram = "RunAsWithVB.exe";
 
 // An empty folder text would make every path below relative to the working folder.
 void require_folder(const std::string& dir) {
@@ -28,7 +32,38 @@ void require_folder(const std::string& dir) {
         throw PlatformError("no program folder", dir);
 }
 
+bool equals_ignoring_case(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The text shown for a refused ProgExe: the catalogue's when it has one, as an older Tool.sii
+// may lack the key.
+std::string text_or(const Catalogue& catalogue, const char* key, const char* fixed) {
+    const std::string text = catalogue.text(key);
+    return text.empty() ? fixed : text;
+}
+
 }  // namespace
+
+bool program_name_is_plain(const std::string& program) {
+    // A separator, a drive or ".." would put the launchers elsewhere; the characters are those
+    // cmd treats specially, and the launchers hand the name to cmd.
+    if (program.find_first_of("\\/:&|<>^()\"%") != std::string::npos ||
+        holds_control_char(program) || program.find_first_not_of('.') == std::string::npos) {
+        return false;
+    }
+    // The window writes and deletes these names itself, so the program must not be one of them.
+    const std::string name = program_base_name(program);
+    const std::string own[] = {kScript1Txt, kScript1Vbs,   kScript2Txt,
+                               kScript2Vbs, kRunAsProgram, "Tool.sii",
+                               "Tool.bin",  name + ".vbe", name + "UAC.vbe"};
+    return std::none_of(std::begin(own), std::end(own), [&](const std::string& file) {
+        return equals_ignoring_case(file, program);
+    });
+}
 
 std::string program_base_name(const std::string& program) {
     const auto dot = program.rfind('.');
@@ -69,9 +104,15 @@ bool AdminForm::Form_Load(const std::string& main_caption) {
         ctx_.prompter.message(kProgExeNotSet, kFixedErrorTitle);
         return true;
     }
+    if (!program_name_is_plain(program)) {
+        ctx_.prompter.message(text_or(catalogue_, "MsgErrProgExe", kProgExeNotPlain),
+                              text_or(catalogue_, "MsgErr", kFixedErrorTitle));
+        return true;
+    }
     program_ = program;
     name_ = program_base_name(program);
-    if (!ctx_.fs.file_exists(with_trailing_sep(ctx_.program_folder) + program_)) {
+    // Windows finds the program whatever the case of its name.
+    if (ctx_.fs.list(with_trailing_sep(ctx_.program_folder) + program_, false).empty()) {
         ctx_.prompter.message(program_ + kProgExeNotFoundSuffix, kFixedErrorTitle);
         return true;
     }
@@ -82,7 +123,8 @@ bool AdminForm::Form_Load(const std::string& main_caption) {
 }
 
 bool AdminForm::Check_Value_UserI() {
-    return check_account_fields(Acount_Name.text, Domain_Name.text, catalogue_, ctx_.prompter);
+    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text, catalogue_,
+                                ctx_.prompter);
 }
 
 void AdminForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {

@@ -18,6 +18,13 @@ namespace korva {
 inline constexpr const char* kProgExeNotSet = "\"ProgExe\" key is not set.";
 inline constexpr const char* kProgExeNotFoundSuffix = " is not found.";
 inline constexpr const char* kFixedErrorTitle = "Error";
+// Shown for a refused ProgExe when the catalogue has no MsgErrProgExe text.
+inline constexpr const char* kProgExeNotPlain =
+    "\"ProgExe\" must be the file name of a program in the tool's folder.";
+
+// True when ProgExe names a file of the program folder and nothing more: no folder part, drive or
+// "..", no character that cmd treats specially, and none of the names this window writes itself.
+bool program_name_is_plain(const std::string& program);
 
 // {name} of a ProgExe value: the text before its last "."; the whole value when it has none.
 std::string program_base_name(const std::string& program);

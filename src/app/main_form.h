@@ -58,7 +58,8 @@ class MainForm {
     bool Printer_Add_Check();
     // The printer the entry fields describe, as Add stores it (Create appends the same).
     PrinterEntry typed_printer_entry() const;
-    // False after the MsgErrChar message when that printer holds a "," or a name with a '"'.
+    // False after the MsgErrCtrlChar message when that printer holds a control character, or
+    // after MsgErrChar when it holds a "," (its model part too) or a name with a '"' or "%".
     bool check_entry_chars();
     // Horizontal extent of Printer_List in pixels, recomputed after Add and Delete.
     int printer_list_extent_px = 0;

@@ -35,7 +35,8 @@ bool MainForm::Check_Value() {
 }
 
 bool MainForm::Check_Value_UserI() {
-    return check_account_fields(Acount_Name.text, Domain_Name.text, ctx_.catalogue, ctx_.prompter);
+    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text, ctx_.catalogue,
+                                ctx_.prompter);
 }
 
 bool MainForm::Check_Value_SI() {
@@ -82,10 +83,16 @@ PrinterEntry MainForm::typed_printer_entry() const {
 }
 
 bool MainForm::check_entry_chars() {
-    if (!entry_has_forbidden_chars(typed_printer_entry()))
-        return true;
-    ctx_.catalogue.show(ctx_.prompter, "MsgErrChar");
-    return false;
+    const PrinterEntry entry = typed_printer_entry();
+    if (entry_has_control_chars(entry)) {
+        ctx_.catalogue.show(ctx_.prompter, "MsgErrCtrlChar");
+        return false;
+    }
+    if (entry_has_forbidden_chars(entry)) {
+        ctx_.catalogue.show(ctx_.prompter, "MsgErrChar");
+        return false;
+    }
+    return true;
 }
 
 // ---- adding and deleting

@@ -3,6 +3,10 @@
 // cut exactly where the fixed buffers of the windows cut it.
 #include "catalogue/catalogue.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "dialogs/prompter.h"
 #include "platform/path.h"
 #include "platform/profile.h"
@@ -32,8 +36,27 @@ LanguageChoice choose_language(const std::string& tool_sii_path) {
     return choice;
 }
 
+CodePage catalogue_codepage(const std::string& tool_sii_path) {
+    const std::u8string name(tool_sii_path.begin(), tool_sii_path.end());
+    std::ifstream in(std::filesystem::path(name), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    // Decoding keeps each byte that is not UTF-8 as a replacement character, so only a valid
+    // file comes back unchanged.
+    const CodePage utf8("UTF-8");
+    if (utf8.to_ansi(utf8.from_ansi(bytes)) == bytes)
+        return utf8;
+    return CodePage::system();
+}
+
 Catalogue::Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len)
-    : path_(std::move(tool_sii_path)), section_(std::move(section)), buffer_len_(buffer_len) {}
+    : Catalogue(tool_sii_path, std::move(section), buffer_len, catalogue_codepage(tool_sii_path)) {}
+
+Catalogue::Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len,
+                     CodePage codepage)
+    : path_(std::move(tool_sii_path)),
+      section_(std::move(section)),
+      buffer_len_(buffer_len),
+      codepage_(std::move(codepage)) {}
 
 std::string Catalogue::text(const std::string& key) const {
     return read(section_, key);
@@ -41,11 +64,11 @@ std::string Catalogue::text(const std::string& key) const {
 
 std::string Catalogue::read(const std::string& section, const std::string& key,
                             const std::string& default_value) const {
-    return profile::get_string(path_, section, key, default_value, buffer_len_);
+    return profile::get_string(path_, section, key, default_value, buffer_len_, codepage_);
 }
 
 Catalogue Catalogue::with_section(std::string section, std::size_t buffer_len) const {
-    return Catalogue(path_, std::move(section), buffer_len);
+    return Catalogue(path_, std::move(section), buffer_len, codepage_);
 }
 
 std::string Catalogue::message_text(const std::string& key,

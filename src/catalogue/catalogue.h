@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/codepage.h"
+
 namespace korva {
 
 class Prompter;
@@ -26,9 +28,15 @@ struct LanguageChoice {
 // Chooses the language section from [Languages] Default and forms the main window title.
 LanguageChoice choose_language(const std::string& tool_sii_path);
 
+// The catalogue's own encoding: UTF-8 when the whole file is valid UTF-8 (as shipped), else the
+// ANSI code page (catalogues kept on Windows machines), so one file serves every code page.
+CodePage catalogue_codepage(const std::string& tool_sii_path);
+
 class Catalogue {
   public:
     Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len);
+    Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len,
+              CodePage codepage);
 
     const std::string& path() const { return path_; }
     const std::string& section() const { return section_; }
@@ -54,6 +62,7 @@ class Catalogue {
     std::string path_;
     std::string section_;
     std::size_t buffer_len_;
+    CodePage codepage_;
 };
 
 }  // namespace korva

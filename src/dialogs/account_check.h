@@ -1,17 +1,26 @@
 // SPDX-License-Identifier: MIT
-// The account a launcher runs under, checked the same way by all three windows.
+// The account a launcher runs under, checked the same way by all three windows, and the test for
+// control characters that every typed value reaching a file goes through.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace korva {
 
 class Catalogue;
 class Prompter;
 
-// Account and domain must be filled; the password may be empty, as some administrator accounts
-// have none. Shows MsgErrAcc or MsgErrDom from the window's catalogue.
+// A byte below 0x20 or 0x7F. A line break would start a new line of an INI file or a script,
+// which turns a value into keys, sections or statements of its own.
+bool holds_control_char(std::string_view text);
+
+// Account and domain must be filled (MsgErrAcc, MsgErrDom); the password may be empty, as some
+// administrator accounts have none. None of the three may hold a control character
+// (MsgErrCtrlChar), a double quote or a trailing backslash (MsgErrQuote): they reach the run-as
+// program as quoted command-line arguments, where either would end or swallow the quote.
 bool check_account_fields(const std::string& account, const std::string& domain,
-                          const Catalogue& catalogue, Prompter& prompter);
+                          const std::string& password, const Catalogue& catalogue,
+                          Prompter& prompter);
 
 }  // namespace korva

@@ -21,8 +21,8 @@ struct Context {
     EventPump pump = [] {};
     // The folder that holds the executable, Tool.sii and Tool.bin (ends in the separator).
     std::string program_folder;
-    // Where the script encoder is placed; the system directory in real runs, a temporary
-    // folder in tests.
+    // Where the script encoder is placed; empty in real runs, where the system directory is asked
+    // for only when a user install needs it, inside the copy's failure handling.
     std::string system_folder;
 };
 

@@ -3,6 +3,8 @@
 // catalogue section, so a language can give the removal tool other words than the main window.
 #include "eraser/rem_form.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <optional>
 
 #include "dialogs/account_check.h"
@@ -231,6 +233,16 @@ bool RemForm::Check_Value() {
         catalogue_.show(ctx_.prompter, "MsgErrOutPath1");
         return false;
     }
+    // A line break in a name would give Setup.sii keys of its own: more printers removed than
+    // listed.
+    for (const ListControl* list : {&Lst_DelPrinter, &Lst_DelDriver}) {
+        const auto& items = list->list->items;
+        if (std::any_of(items.begin(), items.end(),
+                        [](const std::string& item) { return holds_control_char(item); })) {
+            catalogue_.show(ctx_.prompter, "MsgErrCtrlChar");
+            return false;
+        }
+    }
     if (Chk_UserI.value == 1)
         return Check_Value_UserI();
     return true;
@@ -238,7 +250,8 @@ bool RemForm::Check_Value() {
 
 // The password may be empty: some administrator accounts have none.
 bool RemForm::Check_Value_UserI() {
-    return check_account_fields(Acount_Name.text, Domain_Name.text, catalogue_, ctx_.prompter);
+    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text, catalogue_,
+                                ctx_.prompter);
 }
 
 // The removal package has no source package to read again once the folders are settled.

@@ -51,11 +51,14 @@ void copy_package(const RemovalPackage& p, const Context& ctx, const CabinetExpa
 }
 
 // Empties the section first, so a Setup.sii from the input folder keeps none of its old names.
-void write_model_section(const std::string& path, const std::string& section,
+// A name is written so that the removal program reads back exactly what was typed, blanks at its
+// ends included.
+void write_model_section(FileSystem& fs, const std::string& path, const std::string& section,
                          const std::vector<std::string>& names, const CodePage& cp) {
-    profile::write_section(path, section, {}, cp);
+    profile::write_section(fs, path, section, {}, cp);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        profile::write_string(path, section, "Model" + std::to_string(i + 1), names[i], cp);
+        profile::write_string(fs, path, section, "Model" + std::to_string(i + 1),
+                              profile::quoted_if_needed(names[i]), cp);
     }
 }
 
@@ -82,17 +85,22 @@ bool File_Copy(const RemovalPackage& package, const Context& ctx, const CabinetE
 }
 
 bool Write_SetupSii(const RemovalPackage& package, const Context& ctx) {
-    const std::string path = package.output + kSetupSii;
     try {
         // Without a folder the name would be taken relative to the working folder.
         if (!ends_with_sep(package.output))
             throw PlatformError("no output folder", package.output);
-        profile::write_string(path, "Setup", "Type", package.show_dialog ? "1" : "2", ctx.codepage);
-        profile::write_string(path, "Port", "PortMonitorDelete",
+        // The file copied from the input folder may be spelled SETUP.SII; it is the one Windows
+        // opens under this name, so it is the one to update, never a second file beside it.
+        const auto copied = ctx.fs.list(package.output + kSetupSii, false);
+        const std::string path = package.output + (copied.empty() ? kSetupSii : copied.front());
+        FileSystem& fs = ctx.fs;
+        profile::write_string(fs, path, "Setup", "Type", package.show_dialog ? "1" : "2",
+                              ctx.codepage);
+        profile::write_string(fs, path, "Port", "PortMonitorDelete",
                               PortMonitorDelete_value(package.Chk_QX0, package.Chk_QX1),
                               ctx.codepage);
-        write_model_section(path, "PrinterName", package.printers, ctx.codepage);
-        write_model_section(path, "PrinterDriverName", package.drivers, ctx.codepage);
+        write_model_section(fs, path, "PrinterName", package.printers, ctx.codepage);
+        write_model_section(fs, path, "PrinterDriverName", package.drivers, ctx.codepage);
         return true;
     } catch (const std::exception&) {
         // A package whose Setup.sii still names the input folder's printers would remove the

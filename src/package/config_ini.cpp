@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "package/file_copy.h"
+#include "platform/profile.h"
 #include "printers/entry_line.h"
 
 namespace korva {
@@ -45,6 +46,12 @@ std::string entry_emulation(const std::string& line) {
 std::string model_without_emulation(const std::string& model) {
     std::size_t blank = model.rfind(' ');
     return blank == std::string::npos ? model : model.substr(0, blank);
+}
+
+// A typed value as the installer's profile reader gives it back unchanged, blanks at its ends
+// included.
+std::string typed(const std::string& value) {
+    return profile::quoted_if_needed(value);
 }
 
 }  // namespace
@@ -86,13 +93,13 @@ void Plurals_ConfigINI(const std::vector<std::string>& Printer_List, int List_Cn
         "DriverPDL=" + emulation,
         "ModelName=" + model,
         "[PRINTER" + n + "]",
-        "Name=" + printer_name,
+        "Name=" + typed(printer_name),
         "[PORT" + n + "]",
         "Type=" + Get_DriverString(item, 2),
-        "IpAddress=" + entry_address(item),
+        "IpAddress=" + typed(entry_address(item)),
         "ProtocolType=" + Get_DriverString(item, 3),
-        "LprQueueName=" + Get_DriverString(item, 5),
-        "PortNumber=" + Get_DriverString(item, 4),
+        "LprQueueName=" + typed(Get_DriverString(item, 5)),
+        "PortNumber=" + typed(Get_DriverString(item, 4)),
         "[MFP" + n + "]",
     };
     Config_Text += kCrLf;

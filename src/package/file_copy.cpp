@@ -96,7 +96,9 @@ struct CopyPlan {
 CopyPlan plan_copy(const FileCopyInput& in, FileSystem& fs) {
     const std::string& src = in.source;
     CopyPlan plan;
-    plan.top_files = !fs.list(src + "*", false).empty();
+    // files() throws for a folder it cannot list: a package copied without its top-level files
+    // (setup.exe, setup.ini) would be reported as made.
+    plan.top_files = !fs.files(src).empty();
     if (in.silent_install) {
         for (const char* name : kSilentFolders) {
             const std::string found = find_entry(fs, src, name, true);
@@ -134,27 +136,23 @@ CopyPlan plan_copy(const FileCopyInput& in, FileSystem& fs) {
     return plan;
 }
 
+// A folder that cannot be listed here could not be copied either, so its failure is the copy's.
 std::uint64_t planned_bytes(const CopyPlan& plan, const std::string& src, FileSystem& fs) {
-    try {
-        std::uint64_t total = 0;
-        if (plan.top_files) {
-            for (const std::string& file : fs.files(src))
-                total += fs.file_size(src + file);
-        }
-        std::set<std::string> seen{folder_key(fs, src)};
-        for (const std::string& name : plan.folders) {
-            if (name == "*") {
-                for (const std::string& sub : fs.sub_folders(src)) {
-                    total += tree_bytes(fs, src + sub + kPathSep, seen);
-                }
-            } else {
-                total += tree_bytes(fs, src + name + kPathSep, seen);
-            }
-        }
-        return total;
-    } catch (const std::exception&) {
-        return 0;  // only the progress bar needs this; the copy itself will meet the fault
+    std::uint64_t total = 0;
+    if (plan.top_files) {
+        for (const std::string& file : fs.files(src))
+            total += fs.file_size(src + file);
     }
+    std::set<std::string> seen{folder_key(fs, src)};
+    for (const std::string& name : plan.folders) {
+        if (name == "*") {
+            for (const std::string& sub : fs.sub_folders(src))
+                total += tree_bytes(fs, src + sub + kPathSep, seen);
+        } else {
+            total += tree_bytes(fs, src + name + kPathSep, seen);
+        }
+    }
+    return total;
 }
 
 void make_writable(FileSystem& fs, const std::string& folder, int level) {
@@ -252,9 +250,9 @@ void copy_package(const FileCopyInput& in, const Context& ctx) {
     const std::string setup_ini = find_entry(fs, out, "setup.ini", false);
     if (in.silent_install && !setup_ini.empty()) {
         const std::string ini = out + setup_ini;
-        profile::write_string(ini, "Languages", "Default", in.lang_code, ctx.codepage);
-        profile::write_string(ini, "Languages", "Count", "1", ctx.codepage);
-        profile::write_string(ini, "Languages", "key0", in.lang_code, ctx.codepage);
+        profile::write_string(ctx.fs, ini, "Languages", "Default", in.lang_code, ctx.codepage);
+        profile::write_string(ctx.fs, ini, "Languages", "Count", "1", ctx.codepage);
+        profile::write_string(ctx.fs, ini, "Languages", "key0", in.lang_code, ctx.codepage);
     }
 
     const ToolArchive archive(fs, ctx.program_folder, ctx.pump, in.expander);

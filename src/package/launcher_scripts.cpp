@@ -89,12 +89,23 @@ void remove_quietly(FileSystem& fs, const std::string& path) {
     }
 }
 
+// Clears the name for a new file. A link there, even one that leads nowhere (which file_exists
+// does not see), is removed rather than written through: the write must not land wherever the
+// link points.
+void clear_name(FileSystem& fs, const std::string& folder, const std::string& name) {
+    const std::string path = folder + name;
+    bool taken = fs.file_exists(path);
+    for (const std::string& entry : fs.list(path, false))
+        taken = taken || entry == name;
+    if (taken)
+        fs.delete_file(path, false);
+}
+
 void run_encoder(const std::string& vbs, const std::string& vbe, const Context& ctx) {
 #ifdef _WIN32
-    run_and_wait(Command{"cmd.exe", {"/C", "screnc", vbs, vbe}, WindowStyle::MinimizedFocus},
-                 ctx.pump);
+    run_and_wait(encoder_command(vbs, vbe), ctx.pump);
 #else
-    encode_script_file(vbs, vbe, ctx.codepage);
+    encode_script_file(ctx.fs, vbs, vbe, ctx.codepage);
 #endif
 }
 
@@ -200,15 +211,22 @@ std::string run_as_with_vb_line(const Credentials& creds, std::string_view progr
            vbs_literal(program) + "\" & Chr(34)";
 }
 
+// runas gets `cmd /c ""{folder}{program}""`: cmd /c takes off the outer pair of quotes and runs
+// the quoted path that is left, so a folder holding & ( ) ^ stays one path.
 std::string exe_path_line(std::string_view program) {
-    return "strExePath = \"\"\"\" & \"cmd /c \\\" & \"\"\"\" & Replace(WScript.ScriptFullName, "
-           "WScript.ScriptName, \"\") & \"" +
-           vbs_literal(program) + "\\\" & \"\"\"\" & \"\"\"\"";
+    return "strExePath = \"\"\"\" & \"cmd /c \\\"\"\\\" & \"\"\"\" & "
+           "Replace(WScript.ScriptFullName, WScript.ScriptName, \"\") & \"" +
+           vbs_literal(program) + "\\\"\"\\\" & \"\"\"\" & \"\"\"\"";
 }
 
 std::string runas_run_line(const Credentials& creds) {
-    const std::string head = "nReturn = objShell.Run(\"runas \" & \"/user:\" & ";
-    const std::string tail = "\" & \" \" & strExePath,1)";
+    // A blank would end the /user: argument; quoted, the whole name is one argument.
+    const bool quoted =
+        creds.account.find(' ') != std::string::npos || creds.domain.find(' ') != std::string::npos;
+    const std::string head = quoted ? "nReturn = objShell.Run(\"runas \" & Chr(34) & \"/user:\" & "
+                                    : "nReturn = objShell.Run(\"runas \" & \"/user:\" & ";
+    const std::string tail =
+        quoted ? "\" & Chr(34) & \" \" & strExePath,1)" : "\" & \" \" & strExePath,1)";
     const std::string account = vbs_literal(creds.account);
     if (creds.domain == "%USERDNSDOMAIN%") {
         return head + "objNetWork.UserDomain & \"\\" + account + tail;
@@ -275,12 +293,10 @@ void write_encoded_script(const std::string& output_folder, const std::string& b
         // The text holds the password in clear: nobody but the owner may read it, and it is
         // gone again before this returns.
         fs.write_file(txt, ctx.codepage.to_ansi(text), true);
-        if (fs.file_exists(vbs))
-            fs.delete_file(vbs, false);
+        clear_name(fs, output_folder, base_vbs);
         fs.rename(txt, vbs);
         // An older .vbe would pass the check below although the encoder wrote nothing.
-        if (fs.file_exists(vbe))
-            fs.delete_file(vbe, false);
+        clear_name(fs, output_folder, target_vbe);
         if (encoder) {
             encoder(vbs, vbe);
         } else {

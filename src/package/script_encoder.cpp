@@ -6,12 +6,11 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <limits>
-#include <sstream>
 
 #include "platform/error.h"
+#include "platform/filesystem.h"
 
 namespace korva {
 
@@ -194,39 +193,23 @@ std::string encode_script(std::string_view ansi_text, const CodePage& cp) {
     return encode_block(ansi_text, cp, "script text");
 }
 
-void encode_script_file(const std::string& vbs_path, const std::string& vbe_path,
+void encode_script_file(FileSystem& files, const std::string& vbs_path, const std::string& vbe_path,
                         const CodePage& cp) {
-    std::string plain;
-    {
-        // A folder opens like a file on some systems and then reads as empty text.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(vbs_path, error)) {
-            throw PlatformError("Script file not found", vbs_path);
-        }
-        std::ifstream in(vbs_path, std::ios::binary);
-        if (!in)
-            throw PlatformError("Cannot open script for reading", vbs_path);
-        std::ostringstream buffer;
-        buffer << in.rdbuf();
-        if (in.bad())
-            throw PlatformError("Cannot read script", vbs_path);
-        plain = std::move(buffer).str();
-    }
-
+    const std::string plain = files.read_file(vbs_path);
     // Encode before the output is opened, so refused text leaves no file behind.
     const std::string encoded = encode_block(plain, cp, vbs_path);
-
-    // Binary: the body holds 0x7F bytes and must keep its exact bytes.
-    std::ofstream out(vbe_path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw PlatformError("Cannot create encoded script", vbe_path);
-    out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
-    out.close();
-    if (!out) {
+    try {
+        files.write_file(vbe_path, encoded);
+    } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(vbe_path, ignored);
-        throw PlatformError("Cannot write encoded script", vbe_path);
+        throw;
     }
+}
+
+void encode_script_file(const std::string& vbs_path, const std::string& vbe_path,
+                        const CodePage& cp) {
+    encode_script_file(real_file_system(), vbs_path, vbe_path, cp);
 }
 
 }  // namespace korva

@@ -11,6 +11,8 @@
 
 namespace korva {
 
+class FileSystem;
+
 // Encodes the whole text as one block. The text is in the ANSI code page `cp` and is taken
 // character by character in that code page: only ASCII characters are substituted, counted for
 // the position and summed, and every other character (a double-byte pair included) is copied
@@ -20,7 +22,9 @@ std::string encode_script(std::string_view ansi_text, const CodePage& cp);
 // Reads the plain script file and writes its encoded form, byte for byte. On Windows the package
 // writers run `cmd.exe /C screnc "{in}" "{out}"` instead; this is the encoder used elsewhere.
 // Throws PlatformError when a file cannot be read or written, or the text is refused as above; a
-// half-written output file is removed.
+// half-written output file is removed. The files are read and written through `files`.
+void encode_script_file(FileSystem& files, const std::string& vbs_path, const std::string& vbe_path,
+                        const CodePage& cp);
 void encode_script_file(const std::string& vbs_path, const std::string& vbe_path,
                         const CodePage& cp);
 

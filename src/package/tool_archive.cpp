@@ -3,6 +3,8 @@
 // program or the installer engine files.
 #include "package/tool_archive.h"
 
+#include <exception>
+
 #include "dialogs/context.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
@@ -47,12 +49,42 @@ ToolArchive::ToolArchive(FileSystem& fs, const std::string& program_folder, cons
     tool_folder_ = sub_folders.empty() ? expanded : expanded + sub_folders.back() + kPathSep;
 }
 
+namespace {
+
+void remove_quietly(FileSystem& fs, const std::string& path) {
+    try {
+        if (fs.file_exists(path))
+            fs.delete_file(path, true);
+    } catch (const std::exception&) {
+        // The failure that brought us here is the one to report.
+    }
+}
+
+}  // namespace
+
+// The encoder is shared by every later user install on this computer and is placed only when
+// missing, so it takes its name only once it is complete: a copy cut short (a full disk) must not
+// leave a file that would be taken for it from then on. An empty one is such a leftover.
+void ToolArchive::place_encoder(const std::string& system) const {
+    const std::string target = system + kEncoderName;
+    const auto found = fs_.list(target, false);
+    if (!found.empty() && fs_.file_size(system + found.front()) > 0)
+        return;
+    const std::string partial = system + "~" + kEncoderName + ".new";
+    try {
+        fs_.copy_file(tool_folder_ + kEncoderName, partial);
+        if (!found.empty())
+            fs_.delete_file(system + found.front(), true);
+        fs_.rename(partial, target);
+    } catch (...) {
+        remove_quietly(fs_, partial);
+        throw;
+    }
+}
+
 void ToolArchive::install_launcher_tools(const std::string& system_folder,
                                          const std::string& package_folder) const {
-    const std::string system = with_trailing_sep(system_folder);
-    if (fs_.list(system + "screnc.exe", false).empty()) {
-        fs_.copy_file(tool_folder_ + "screnc.exe", system + "screnc.exe");
-    }
+    place_encoder(with_trailing_sep(system_folder));
     fs_.copy_file(tool_folder_ + "RunAsWithVB.exe",
                   with_trailing_sep(package_folder) + "RunAsWithVB.exe");
 }

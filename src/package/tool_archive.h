@@ -18,6 +18,7 @@ struct Context;
 std::string encoder_folder(const Context& ctx);
 
 inline constexpr const char* kToolArchiveName = "Tool.bin";
+inline constexpr const char* kEncoderName = "screnc.exe";
 
 // Expands a cabinet file into a folder and waits for it; throws PlatformError on failure or when
 // the expander does not end in time. The platform's expand_cabinet unless a test swaps it.
@@ -53,12 +54,14 @@ class ToolArchive {
     const std::string& tool_folder() const { return tool_folder_; }
 
     // What every launcher package needs from the archive: the script encoder placed in the
-    // system folder when none is there yet (looked for without regard to case, as Windows
-    // would), and the run-as program copied into the package folder.
+    // system folder when none is there yet, or only an empty one (looked for without regard to
+    // case, as Windows would), and the run-as program copied into the package folder.
     void install_launcher_tools(const std::string& system_folder,
                                 const std::string& package_folder) const;
 
   private:
+    void place_encoder(const std::string& system_folder) const;
+
     FileSystem& fs_;
     TempFolder temp_;
     std::string tool_folder_;

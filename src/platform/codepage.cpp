@@ -1,21 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Conversion between the program's UTF-8 and the "ANSI code page" of the files, through the C
-// library's iconv, plus the character walking that byte limits and name matching need.
+// What code pages are, the same on every system: which names stand for which code page, where
+// their characters begin and end, and how their letters fold. The conversions themselves live in
+// codepage_posix.cpp (iconv) and codepage_win.cpp (the Windows API).
 #include "platform/codepage.h"
 
-#include <iconv.h>
-#include <langinfo.h>
-#include <locale.h>
-
-#include <cerrno>
-#include <cstdlib>
+#include <charconv>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <utility>
-#include <vector>
-
-#include "platform/error.h"
 
 namespace korva {
 
@@ -49,39 +41,96 @@ std::string canonical_name(std::string_view name) {
     return out;
 }
 
-int kind_of(std::string_view iconv_name) {
-    const std::string n = canonical_name(iconv_name);
-    auto any = [&n](std::initializer_list<const char*> names) {
-        for (const char* candidate : names) {
-            if (n == candidate)
-                return true;
-        }
-        return false;
-    };
-    if (any({"CP932", "MS932", "WINDOWS31J", "SHIFTJIS", "SJIS", "MSKANJI", "CSSHIFTJIS", "IBM943",
-             "932"})) {
-        return kJapanese;
+// Spellings of a character set that do not carry its code page number.
+struct Alias {
+    const char* name;
+    unsigned number;
+};
+constexpr Alias kAliases[] = {
+    {"WINDOWS31J", 932},
+    {"SHIFTJIS", 932},
+    {"SJIS", 932},
+    {"MSKANJI", 932},
+    {"CSSHIFTJIS", 932},
+    {"IBM943", 932},
+    // The Windows code pages are supersets of these, and read every file written in them.
+    {"GBK", 936},
+    {"GB2312", 936},
+    {"EUCCN", 936},
+    {"CSGB2312", 936},
+    {"UHC", 949},
+    {"EUCKR", 949},
+    {"CSEUCKR", 949},
+    {"BIG5", 950},
+    {"BIGFIVE", 950},
+    {"CSBIG5", 950},
+    {"BIG5HKSCS", 950},
+    {"GB18030", 54936},
+    {"EUCJP", 20932},
+    {"EUCJPMS", 20932},
+    {"CSEUCPKDFMTJAPANESE", 20932},
+    {"UTF8", 65001},
+    {"LATIN1", 28591},
+    {"L1", 28591},
+    {"CP819", 28591},
+    {"IBM819", 28591},
+    {"LATIN9", 28605},
+    {"ASCII", 20127},
+    {"USASCII", 20127},
+    {"ANSIX3.41968", 20127},
+    {"ANSIX3.41986", 20127},
+};
+
+// The number after a prefix ("CP932", "WINDOWS1252", "1252"), 0 when the rest is no number.
+unsigned number_after(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+        return 0;
+    const char* first = name.data() + prefix.size();
+    const char* last = name.data() + name.size();
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(first, last, number);
+    return error == std::errc() && end == last && number <= 65535 ? number : 0;
+}
+
+unsigned iso_8859_number(std::string_view name) {
+    const unsigned part = number_after(name, "ISO8859");
+    if (part >= 1 && part <= 9)
+        return 28590 + part;
+    if (part == 13 || part == 15)
+        return 28590 + part - 2;
+    return 0;
+}
+
+unsigned number_of(std::string_view iconv_name) {
+    const std::string name = canonical_name(iconv_name);
+    for (const Alias& alias : kAliases) {
+        if (name == alias.name)
+            return alias.number;
     }
-    if (any({"CP936", "MS936", "WINDOWS936", "GBK", "GB2312", "EUCCN", "CSGB2312", "936"})) {
-        return kChinese;
+    for (const std::string_view prefix : {"CP", "MS", "WINDOWS", "IBM", ""}) {
+        if (const unsigned number = number_after(name, prefix); number != 0)
+            return number;
     }
-    if (any({"GB18030"}))
-        return kGb18030;
-    if (any({"CP949", "MS949", "UHC", "EUCKR", "CSEUCKR", "949"}))
-        return kKorean;
-    if (any({"CP950", "MS950", "BIG5", "BIGFIVE", "CSBIG5", "BIG5HKSCS", "950"})) {
-        return kTaiwanese;
+    return iso_8859_number(name);
+}
+
+int kind_of(unsigned number) {
+    switch (number) {
+        case kJapanese:
+        case kChinese:
+        case kKorean:
+        case kTaiwanese:
+        case kGb18030:
+        case kEucJp:
+        case kUtf8:
+        case kWestern1252:
+        case kLatin1:
+            return static_cast<int>(number);
+        case 28605:  // ISO-8859-15 folds its letters as Latin-1 does
+            return kLatin1;
+        default:
+            return kSingleByte;
     }
-    if (any({"EUCJP", "EUCJPMS", "CSEUCPKDFMTJAPANESE"}))
-        return kEucJp;
-    if (any({"UTF8", "CP65001", "65001"}))
-        return kUtf8;
-    if (any({"CP1252", "MS1252", "WINDOWS1252", "1252"}))
-        return kWestern1252;
-    if (any({"ISO88591", "ISO885915", "LATIN1", "LATIN9", "L1", "CP819", "IBM819"})) {
-        return kLatin1;
-    }
-    return kSingleByte;
 }
 
 bool between(unsigned char b, unsigned lo, unsigned hi) {
@@ -106,9 +155,11 @@ bool is_trail(int kind, unsigned char b) {
     }
 }
 
-// Length of a well-formed UTF-8 sequence at pos, or 0 when the bytes there do not form one
-// (overlong forms, surrogates and values above U+10FFFF included).
+}  // namespace
+
 std::size_t utf8_sequence_length(std::string_view s, std::size_t pos) {
+    if (pos >= s.size())
+        return 0;
     const auto b0 = static_cast<unsigned char>(s[pos]);
     if (b0 < 0x80)
         return 1;
@@ -142,168 +193,10 @@ std::size_t utf8_sequence_length(std::string_view s, std::size_t pos) {
     return len;
 }
 
-// One open conversion per direction and code page and thread: opening a descriptor loads the
-// converter, and a catalogue lookup converts a few short texts each time.
-class Converter {
-  public:
-    Converter(const std::string& to, const std::string& from)
-        : cd_(iconv_open(to.c_str(), from.c_str())) {}
-    ~Converter() {
-        if (ok())
-            iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    enum class Stop { done, invalid, incomplete };
-
-    // Converts as much as possible, appending to out; stops at the first byte sequence that
-    // cannot be converted and leaves in/in_left there.
-    Stop run(const char*& in, std::size_t& in_left, std::string& out) {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char buffer[4096];
-        while (in_left > 0) {
-            char* out_ptr = buffer;
-            std::size_t out_left = sizeof buffer;
-            char* in_ptr = const_cast<char*>(in);
-            const std::size_t rc = iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left);
-            const int err = errno;
-            in = in_ptr;
-            out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-            if (rc != static_cast<std::size_t>(-1) || err == E2BIG)
-                continue;
-            return err == EINVAL ? Stop::incomplete : Stop::invalid;
-        }
-        // Stateful code pages end with a shift back to their initial state.
-        char* out_ptr = buffer;
-        std::size_t out_left = sizeof buffer;
-        iconv(cd_, nullptr, nullptr, &out_ptr, &out_left);
-        out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-        return Stop::done;
-    }
-
-  private:
-    iconv_t cd_;
-};
-
-struct ConverterCache {
-    struct Entry {
-        std::string to;
-        std::string from;
-        std::unique_ptr<Converter> converter;
-    };
-    std::vector<Entry> entries;
-
-    Converter* get(const std::string& to, const std::string& from) {
-        for (auto& e : entries) {
-            if (e.to == to && e.from == from)
-                return e.converter.get();
-        }
-        auto converter = std::make_unique<Converter>(to, from);
-        if (!converter->ok())
-            return nullptr;
-        entries.push_back({to, from, std::move(converter)});
-        return entries.back().converter.get();
-    }
-};
-
-Converter& converter(const std::string& to, const std::string& from) {
-    thread_local ConverterCache cache;
-    Converter* c = cache.get(to, from);
-    if (c == nullptr) {
-        throw PlatformError("Unknown code page", to == "UTF-8" ? from : to);
-    }
-    return *c;
-}
-
-bool is_plain_ascii_codeset(std::string_view codeset) {
-    const std::string n = canonical_name(codeset);
-    return n.empty() || n == "ANSIX3.41968" || n == "ASCII" || n == "USASCII" ||
-           n == "ANSIX3.41986";
-}
-
-}  // namespace
-
-CodePage CodePage::system() {
-    if (const char* env = std::getenv("KORVA_CODEPAGE"); env != nullptr && *env != '\0') {
-        return CodePage(env);
-    }
-    // A private locale object gives the same character set as setlocale(LC_ALL, "") followed by
-    // nl_langinfo, without changing the process-wide locale under the rest of the program.
-    std::string codeset;
-    if (locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
-        loc != static_cast<locale_t>(0)) {
-        if (const char* cs = nl_langinfo_l(CODESET, loc); cs != nullptr)
-            codeset = cs;
-        freelocale(loc);
-    }
-    if (is_plain_ascii_codeset(codeset))
-        return CodePage("UTF-8");
-    // Windows' Japanese code page is 932; iconv's SHIFT_JIS rejects characters it holds.
-    if (kind_of(codeset) == kJapanese)
-        return CodePage("CP932");
-    return CodePage(codeset);
-}
-
 CodePage::CodePage(std::string iconv_name)
-    : name_(std::move(iconv_name)), dbcs_kind_(kind_of(name_)) {
+    : name_(std::move(iconv_name)), number_(number_of(name_)), dbcs_kind_(kind_of(number_)) {
     // Fail here, with the name, rather than at the first file.
-    converter(name_, "UTF-8");
-    converter("UTF-8", name_);
-}
-
-std::string CodePage::to_ansi(std::string_view utf8) const {
-    std::string out;
-    out.reserve(utf8.size());
-    Converter& conv = converter(name_, "UTF-8");
-    const char* in = utf8.data();
-    std::size_t left = utf8.size();
-    while (true) {
-        const auto stop = conv.run(in, left, out);
-        if (stop == Converter::Stop::done)
-            break;
-        // A whole character the code page lacks, or one stray byte of broken UTF-8.
-        const std::size_t pos = utf8.size() - left;
-        std::size_t skip = utf8_sequence_length(utf8, pos);
-        if (skip == 0)
-            skip = 1;
-        out += '?';
-        in += skip;
-        left -= skip;
-        if (left == 0)
-            break;
-    }
-    return out;
-}
-
-std::string CodePage::from_ansi(std::string_view ansi) const {
-    static constexpr char kReplacement[] = "\xEF\xBF\xBD";
-    std::string out;
-    out.reserve(ansi.size());
-    Converter& conv = converter("UTF-8", name_);
-    const char* in = ansi.data();
-    std::size_t left = ansi.size();
-    while (true) {
-        const auto stop = conv.run(in, left, out);
-        if (stop == Converter::Stop::done)
-            break;
-        out += kReplacement;
-        if (stop == Converter::Stop::incomplete)
-            break;
-        // An unmapped double-byte pair is one character; anything else loses one byte, so a
-        // following line end or ASCII byte survives.
-        const std::size_t pos = ansi.size() - left;
-        std::size_t skip = dbcs_kind_ == kUtf8 ? 1 : char_length(ansi, pos);
-        if (skip == 0)
-            skip = 1;
-        in += skip;
-        left -= skip;
-        if (left == 0)
-            break;
-    }
-    return out;
+    check_convertible();
 }
 
 std::size_t CodePage::ansi_length(std::string_view utf8) const {

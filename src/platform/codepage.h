@@ -9,12 +9,25 @@
 
 namespace korva {
 
+// Byte length of the well-formed UTF-8 sequence at pos; 0 when the bytes there start none
+// (overlong forms, surrogates and values above U+10FFFF included) or pos is past the end.
+std::size_t utf8_sequence_length(std::string_view text, std::size_t pos);
+
+#ifdef _WIN32
+// The UTF-16 of the Windows API. Broken sequences on either side become U+FFFD.
+std::wstring utf8_to_utf16(std::string_view utf8);
+std::string utf16_to_utf8(std::wstring_view utf16);
+#endif
+
 class CodePage {
   public:
     // The code page of the running system: KORVA_CODEPAGE, else the locale's character set when it
-    // is not plain ASCII, else UTF-8 (Windows: the system ANSI code page).
+    // is not plain ASCII, else UTF-8. On Windows the system ANSI code page, named "CP" and its
+    // number.
     static CodePage system();
-    // Throws PlatformError when iconv does not know the name.
+    // A character set name as iconv spells it ("CP932", "windows-1252", "SHIFT_JIS", "UTF-8").
+    // Throws PlatformError when the system cannot convert it: iconv does not know the name, or on
+    // Windows it names no installed code page.
     explicit CodePage(std::string iconv_name);
 
     const std::string& name() const { return name_; }
@@ -45,8 +58,13 @@ class CodePage {
 
   private:
     bool multi_byte() const;
+    // Throws PlatformError when this system cannot convert the code page.
+    void check_convertible() const;
 
     std::string name_;
+    // The Windows code page the name stands for, 0 when it has none. The conversions on Windows
+    // work by this number; iconv works by the name and knows many more.
+    unsigned number_ = 0;
     // 0 single byte, 932, 936/949/950 lead ranges, 65001 for UTF-8; also 54936 (GB18030),
     // 20932 (EUC-JP), and 1252/28591 for single-byte Western code pages (case folding only).
     int dbcs_kind_ = 0;

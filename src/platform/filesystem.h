@@ -29,13 +29,14 @@ class FileSystem {
     virtual bool folder_exists(const std::string& path) = 0;
     virtual bool file_exists(const std::string& path) = 0;
 
-    // Names (not paths) directly inside a folder, in the file system's order.
+    // Names (not paths) directly inside a folder, in Windows' order (NTFS keeps them sorted by
+    // name, case ignored), so that "the first" and "the last" are the same on every system.
     virtual std::vector<std::string> sub_folders(const std::string& folder) = 0;
     virtual std::vector<std::string> files(const std::string& folder) = 0;
 
     // Directory listing: names matching a pattern whose last component may hold '*' and '?'
-    // (matched without regard to case, like Windows). Folders are included when
-    // include_folders is true. An unreadable or missing folder gives an empty list.
+    // (matched without regard to case, like Windows), in the same order. Folders are included
+    // when include_folders is true. An unreadable or missing folder gives an empty list.
     virtual std::vector<std::string> list(const std::string& pattern, bool include_folders) = 0;
 
     // Source may hold wildcards in its last component. Destination is a folder path ending in the
@@ -70,7 +71,9 @@ class FileSystem {
     virtual std::uint64_t file_size(const std::string& path) = 0;
 
     // Absolute, canonical form of an existing or not yet existing path (links and ".." resolved
-    // as far as the path exists), for comparing two spellings of one folder.
+    // as far as the path exists; on Windows also 8.3 names, trailing dots and blanks, and the
+    // letter case of the existing part), for comparing two spellings of one folder. On Windows
+    // the part that does not exist keeps its case, so compare the texts ignoring case there.
     virtual std::string canonical(const std::string& path) = 0;
 
     // A new, empty, private folder for temporary work; its path ends in the separator.
@@ -84,11 +87,12 @@ class FileSystem {
 
 // The real file system of this computer. Windows rules that callers rely on are kept on Linux:
 // the last component of a pattern is matched without regard to case (also a name without
-// wildcards when no entry has exactly that name), a read-only file is neither overwritten by a
-// copy or write_file nor deleted without force, and a copy keeps the source's read-only state and
-// modification time. Symbolic links are followed, except that a link leading back into a folder
-// being copied is skipped (so a link loop cannot make a copy endless) and a folder link is
-// deleted as a link, never its target's contents.
+// wildcards when no entry has exactly that name) and gives back the name as stored, listings come
+// sorted by name with case ignored, a read-only file is neither overwritten by a copy or
+// write_file nor deleted without force, and a copy keeps the source's read-only state and
+// modification time. Symbolic links (and junctions) are followed, except that a link leading back
+// into a folder being copied is skipped (so a link loop cannot make a copy endless) and a folder
+// link is deleted as a link, never its target's contents. On Windows paths of any length work.
 class RealFileSystem final : public FileSystem {
   public:
     bool folder_exists(const std::string& path) override;
@@ -124,6 +128,10 @@ class RealFileSystem final : public FileSystem {
 
 // The shared instance for production code.
 FileSystem& real_file_system();
+
+// A path in the form this system compares names in: upper-cased as Windows compares them on
+// Windows (every letter, not only ASCII), unchanged on Linux, whose names are case-sensitive.
+std::string name_comparison_key(const std::string& path);
 
 // Wildcard match of one name against a pattern with '*' and '?', case ignored for ASCII letters,
 // with the file-search rules of Windows: "*.*" and "name.*" also match names without a dot, "*."

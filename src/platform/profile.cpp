@@ -10,6 +10,12 @@
 #include <string_view>
 
 #include "platform/error.h"
+#include "platform/filesystem.h"
+#include "platform/path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace korva::profile {
 
@@ -89,27 +95,59 @@ void classify(std::string_view file, Line& line, const CodePage& cp) {
     line.value = trim_layout(rest.substr(equals + 1));
 }
 
+// The line that starts at pos, classified.
+Line line_at(std::string_view file, std::size_t pos, const CodePage& cp) {
+    Line line;
+    line.begin = pos;
+    std::size_t stop = pos;
+    while (stop < file.size() && file[stop] != '\r' && file[stop] != '\n')
+        ++stop;
+    line.content_end = stop;
+    if (stop < file.size())
+        stop += (file[stop] == '\r' && stop + 1 < file.size() && file[stop + 1] == '\n') ? 2 : 1;
+    line.end = stop;
+    classify(file, line, cp);
+    return line;
+}
+
 std::vector<Line> parse(std::string_view file, const CodePage& cp) {
     std::vector<Line> lines;
-    lines.reserve(file.size() / 16 + 1);
-    std::size_t pos = 0;
-    while (pos < file.size()) {
-        Line line;
-        line.begin = pos;
-        std::size_t stop = pos;
-        while (stop < file.size() && file[stop] != '\r' && file[stop] != '\n')
-            ++stop;
-        line.content_end = stop;
-        if (stop < file.size()) {
-            stop +=
-                (file[stop] == '\r' && stop + 1 < file.size() && file[stop + 1] == '\n') ? 2 : 1;
-        }
-        line.end = stop;
-        classify(file, line, cp);
-        lines.push_back(line);
-        pos = stop;
-    }
+    for (std::size_t pos = 0; pos < file.size(); pos = lines.back().end)
+        lines.push_back(line_at(file, pos, cp));
     return lines;
+}
+
+// Folding keeps the byte length, so a name of another length is passed over without the folded
+// copy: a file of many short lines then costs no allocation per line.
+bool same_name(std::string_view name, const std::string& wanted, const CodePage& cp) {
+    return name.size() == wanted.size() && cp.fold_case(name) == wanted;
+}
+
+// The value of the first matching key of the first matching section, read in one pass without a
+// table of lines, so a lookup costs time linear in the file and no memory beyond it.
+std::optional<std::string_view> find_value(std::string_view file, std::string_view section,
+                                           std::string_view key, const CodePage& cp) {
+    const std::string wanted_section = cp.fold_case(section);
+    const std::string wanted_key = cp.fold_case(key);
+    bool inside = false;
+    for (std::size_t pos = 0; pos < file.size();) {
+        // Empty lines change nothing in a lookup, so their line ends are passed over byte by byte.
+        if (file[pos] == '\r' || file[pos] == '\n') {
+            ++pos;
+            continue;
+        }
+        const Line line = line_at(file, pos, cp);
+        pos = line.end;
+        if (line.kind == Kind::header) {
+            // Only the first section of a name can be reached.
+            if (inside)
+                return std::nullopt;
+            inside = same_name(line.name, wanted_section, cp);
+        } else if (inside && line.kind == Kind::entry && same_name(line.name, wanted_key, cp)) {
+            return line.value;
+        }
+    }
+    return std::nullopt;
 }
 
 // Lines [first, last) of the first section whose name matches; only the first of several
@@ -124,7 +162,7 @@ std::optional<Section> find_section(const std::vector<Line>& lines, std::string_
                                     const CodePage& cp) {
     const std::string wanted = cp.fold_case(name);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != Kind::header || cp.fold_case(lines[i].name) != wanted)
+        if (lines[i].kind != Kind::header || !same_name(lines[i].name, wanted, cp))
             continue;
         Section section{i, i + 1, i + 1};
         while (section.last < lines.size() && lines[section.last].kind != Kind::header) {
@@ -139,7 +177,7 @@ std::optional<std::size_t> find_entry(const std::vector<Line>& lines, const Sect
                                       std::string_view key, const CodePage& cp) {
     const std::string wanted = cp.fold_case(key);
     for (std::size_t i = section.first; i < section.last; ++i) {
-        if (lines[i].kind == Kind::entry && cp.fold_case(lines[i].name) == wanted)
+        if (lines[i].kind == Kind::entry && same_name(lines[i].name, wanted, cp))
             return i;
     }
     return std::nullopt;
@@ -216,6 +254,10 @@ ReadResult read_file(const std::string& path, std::string& bytes) {
     std::ifstream in(native, std::ios::binary);
     if (!in)
         return ReadResult::unreadable;
+    // Sized once: growing by doubling would hold up to three copies of a large file at a time.
+    const auto size = fs::file_size(native, ec);
+    if (!ec)
+        bytes.reserve(static_cast<std::size_t>(size));
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
@@ -225,18 +267,58 @@ ReadResult read_file(const std::string& path, std::string& bytes) {
     return ReadResult::ok;
 }
 
-// The file is rewritten in place, in one write of the complete new content, so that its
-// permissions, owner and links stay as they were.
-void write_file(const std::string& path, const std::string& bytes) {
-    if (path.empty())
+// Windows refuses to write a read-only profile file; an administrator's account (root here)
+// would otherwise write it all the same.
+void refuse_read_only(const fs::path& native, const std::string& path) {
+    std::error_code ec;
+    const auto permissions = fs::status(native, ec).permissions();
+    if (!ec && (permissions & fs::perms::owner_write) == fs::perms::none)
+        throw PlatformError("The profile file is read-only", path);
+}
+
+// The temporary file takes the old file's permissions, so a replaced file can still be read by
+// whoever could read it before; as far as the system allows, nothing more is promised.
+void keep_permissions(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    const auto status = fs::status(from, ec);
+    if (!ec && status.type() == fs::file_type::regular)
+        fs::permissions(to, status.permissions(), ec);
+}
+
+void replace_by(const fs::path& temp, const fs::path& target, const std::string& path) {
+#ifdef _WIN32
+    const bool replaced = ::MoveFileExW(temp.c_str(), target.c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    const bool replaced = !ec;
+#endif
+    if (!replaced)
+        throw PlatformError("Cannot replace the profile file", path);
+}
+
+// The new content goes into a file beside the old one, which is then renamed over it: a write
+// that fails part-way (a full disk, a size limit) leaves the old file whole, never cut short.
+void write_file(FileSystem& files, const std::string& path, const std::string& bytes) {
+    if (path.empty() || ends_with_sep(path))
         throw PlatformError("Cannot write the profile file", path);
-    std::ofstream out(native_path(path), std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw PlatformError("Cannot write the profile file", path);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw PlatformError("Cannot write the profile file", path);
+    const fs::path native = native_path(path);
+    refuse_read_only(native, path);
+    const auto cut = last_sep(path);
+    const std::string folder = cut == std::string::npos ? "" : path.substr(0, cut + 1);
+    const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    const std::string temp = folder + "~" + name + ".new";
+    const fs::path native_temp = native_path(temp);
+    try {
+        files.write_file(temp, bytes);
+        keep_permissions(native, native_temp);
+        replace_by(native_temp, native, path);
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(native_temp, ignored);
+        throw;
+    }
 }
 
 // A write changes a file it can read; an unreadable one is not silently replaced.
@@ -256,15 +338,11 @@ std::string get_string_bytes(const std::string& file_bytes, const std::string& s
     if (buffer_len == 0)
         return {};
     std::string_view text;
-    bool found = false;
-    const std::vector<Line> lines = parse(file_bytes, cp);
-    if (const auto sec = find_section(lines, trim_spaces(c_string(section)), cp)) {
-        if (const auto entry = find_entry(lines, *sec, trim_spaces(c_string(key)), cp)) {
-            text = unquote(lines[*entry].value);
-            found = true;
-        }
-    }
-    if (!found) {
+    const auto value =
+        find_value(file_bytes, trim_spaces(c_string(section)), trim_spaces(c_string(key)), cp);
+    if (value) {
+        text = unquote(*value);
+    } else {
         // Only trailing spaces leave the default; leading ones and other blanks stay.
         text = c_string(default_value);
         while (!text.empty() && text.back() == ' ')
@@ -373,21 +451,40 @@ std::string get_string(const std::string& path, const std::string& section, cons
                                          cp.to_ansi(default_value), buffer_len, cp));
 }
 
-void write_string(const std::string& path, const std::string& section, const std::string& key,
-                  const std::string& value, const CodePage& cp) {
+void write_string(FileSystem& files, const std::string& path, const std::string& section,
+                  const std::string& key, const std::string& value, const CodePage& cp) {
     const std::string bytes = read_for_write(path);
-    write_file(path, write_string_bytes(bytes, cp.to_ansi(section), cp.to_ansi(key),
-                                        cp.to_ansi(value), cp));
+    write_file(
+        files, path,
+        write_string_bytes(bytes, cp.to_ansi(section), cp.to_ansi(key), cp.to_ansi(value), cp));
 }
 
-void write_section(const std::string& path, const std::string& section,
+void write_section(FileSystem& files, const std::string& path, const std::string& section,
                    const std::vector<std::string>& lines, const CodePage& cp) {
     const std::string bytes = read_for_write(path);
     std::vector<std::string> ansi_lines;
     ansi_lines.reserve(lines.size());
     for (const std::string& line : lines)
         ansi_lines.push_back(cp.to_ansi(line));
-    write_file(path, write_section_bytes(bytes, cp.to_ansi(section), ansi_lines, cp));
+    write_file(files, path, write_section_bytes(bytes, cp.to_ansi(section), ansi_lines, cp));
+}
+
+void write_string(const std::string& path, const std::string& section, const std::string& key,
+                  const std::string& value, const CodePage& cp) {
+    write_string(real_file_system(), path, section, key, value, cp);
+}
+
+void write_section(const std::string& path, const std::string& section,
+                   const std::vector<std::string>& lines, const CodePage& cp) {
+    write_section(real_file_system(), path, section, lines, cp);
+}
+
+std::string quoted_if_needed(std::string_view value) {
+    const bool trimmed_on_read =
+        !value.empty() && (is_layout_space(value.front()) || is_layout_space(value.back()));
+    if (!trimmed_on_read && unquote(value).size() == value.size())
+        return std::string(value);
+    return "\"" + std::string(value) + "\"";
 }
 
 }  // namespace korva::profile

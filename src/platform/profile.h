@@ -6,9 +6,14 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/codepage.h"
+
+namespace korva {
+class FileSystem;
+}
 
 namespace korva::profile {
 
@@ -22,7 +27,13 @@ std::string get_string(const std::string& path, const std::string& section, cons
                        const CodePage& cp = CodePage::system());
 
 // WritePrivateProfileStringA. Throws PlatformError when the file cannot be written, when it
-// exists but cannot be read, or when its folder does not exist (the folder is not created).
+// exists but cannot be read, or when its folder does not exist (the folder is not created). The
+// new content is written through `files` into a file beside the old one and then takes its name,
+// so a failed write leaves the old file whole; a read-only file is refused.
+void write_string(FileSystem& files, const std::string& path, const std::string& section,
+                  const std::string& key, const std::string& value,
+                  const CodePage& cp = CodePage::system());
+// The same on this computer's file system.
 void write_string(const std::string& path, const std::string& section, const std::string& key,
                   const std::string& value, const CodePage& cp = CodePage::system());
 
@@ -31,8 +42,14 @@ void write_string(const std::string& path, const std::string& section, const std
 // ended by a NUL, one more NUL after the last), so an empty line ends the list and a NUL inside a
 // line splits it in two. Comment, blank and text lines of the section stay, after the new lines.
 // Throws as write_string.
+void write_section(FileSystem& files, const std::string& path, const std::string& section,
+                   const std::vector<std::string>& lines, const CodePage& cp = CodePage::system());
 void write_section(const std::string& path, const std::string& section,
                    const std::vector<std::string>& lines, const CodePage& cp = CodePage::system());
+
+// The value as a line "key=value" must hold it for the reader to give it back unchanged: in
+// double quotes when the reader would trim blanks at its ends or take off a pair of quotes.
+std::string quoted_if_needed(std::string_view value);
 
 // Byte-level forms on the file's own bytes, for the tests of the reference's rules. Arguments are
 // ANSI bytes too, and end at their first NUL as the C strings of the Windows calls do. The write

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "dialogs/account_check.h"
 #include "printers/entry_line.h"
 
 namespace korva {
@@ -35,14 +36,33 @@ std::string entry_line(const PrinterEntry& entry, int position) {
     return line + ")";
 }
 
-bool entry_has_forbidden_chars(const PrinterEntry& entry) {
+namespace {
+
+// The fields the administrator typed, as the line stores them: address, name, port number and
+// queue (indices 0, 1, 4, 5 of entry_fields).
+std::array<std::string, 4> typed_fields(const PrinterEntry& entry) {
     const auto fields = entry_fields(entry);
-    // Only the typed fields: address, name, port number and queue (indices 0, 1, 4, 5).
-    for (std::size_t i : {0u, 1u, 4u, 5u}) {
-        if (fields[i].find(',') != std::string::npos)
+    return {fields[0], fields[1], fields[4], fields[5]};
+}
+
+}  // namespace
+
+bool entry_has_forbidden_chars(const PrinterEntry& entry) {
+    // The model part comes from the package's own files, which may hold a comma as well.
+    if (entry.model_part.find(',') != std::string::npos)
+        return true;
+    for (const std::string& field : typed_fields(entry)) {
+        if (field.find(',') != std::string::npos)
             return true;
     }
-    return entry.printer_name.find('"') != std::string::npos;
+    // cmd expands %NAME% even inside the quotes of the default-printer command.
+    return entry.printer_name.find_first_of("\"%") != std::string::npos;
+}
+
+bool entry_has_control_chars(const PrinterEntry& entry) {
+    const auto fields = typed_fields(entry);
+    return std::any_of(fields.begin(), fields.end(),
+                       [](const std::string& field) { return holds_control_char(field); });
 }
 
 bool emulation_is_blank(const std::string& emulation_text) {

@@ -44,9 +44,14 @@ std::array<std::string, 8> entry_fields(const PrinterEntry& entry);
 // AutoConfig,Yes)".
 std::string entry_line(const PrinterEntry& entry, int position);
 
-// True when a stored field holds a character that breaks the entry later: a "," shifts the fields
-// of the line (and of Config.ini), a double quote in the name breaks the default-printer command.
+// True when a stored field holds a character that breaks the entry later: a "," (in a typed field
+// or in the model part taken from the package) shifts the fields of the line (and of Config.ini),
+// a double quote or a "%" in the name breaks the default-printer command.
 bool entry_has_forbidden_chars(const PrinterEntry& entry);
+
+// True when a stored typed field holds a control character, which would break the line of
+// Config.ini or of the script that carries it.
+bool entry_has_control_chars(const PrinterEntry& entry);
 
 // An emulation text counts as blank when it holds nothing but blanks.
 bool emulation_is_blank(const std::string& emulation_text);

@@ -26,8 +26,8 @@ std::string trim_blanks(const std::string& text) {
 
 bool is_drive_root(const std::string& out_path, const std::string& out_key) {
 #ifdef _WIN32
-    (void)out_key;
-    return out_path.size() < 4;  // C:\ and the like
+    // C:\ and the like as typed, and also reached through "..": the rollback empties the output.
+    return out_path.size() < 4 || out_key.size() < 4;
 #else
     (void)out_path;
     return out_key == std::string(1, kPathSep);
@@ -90,19 +90,33 @@ std::string folder_key(FileSystem& fs, const std::string& path) {
     } catch (const std::exception&) {
         key = with_trailing_sep(path);
     }
-#ifdef _WIN32
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-#endif
-    return key;
+    return name_comparison_key(key);
 }
+
+namespace {
+
+bool is_reserved_device_name(const std::string& name) {
+    // Windows takes the part before the first dot, less trailing blanks, as the device:
+    // "nul.txt" and "COM1 " open a device, not a folder.
+    std::string stem = trim_blanks(name.substr(0, name.find('.')));
+    std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    });
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL")
+        return true;
+    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
 
 bool CheckFolderName(const std::string& Name) {
     const std::string trimmed = trim_blanks(Name);
     if (trimmed.empty())
         return false;
     if (Name.find_first_of("\\/:*?<>|") != std::string::npos)
+        return false;
+    if (is_reserved_device_name(Name))
         return false;
     return trimmed.find_first_not_of('.') != std::string::npos;
 }

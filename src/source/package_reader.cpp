@@ -174,7 +174,8 @@ std::string find_file(FileSystem& fs, const std::string& folder, const std::stri
         return "";
     if (std::find(names.begin(), names.end(), pattern) != names.end())
         return folder + pattern;
-    return folder + *std::min_element(names.begin(), names.end());
+    // The first in the order Windows lists names.
+    return folder + names.front();
 }
 
 std::vector<LanguageEntry> language_table(const Catalogue& catalogue) {

@@ -9,15 +9,19 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "package/launcher_scripts.h"
 #include "platform/filesystem.h"
 #include "support/cabinet.h"
+#include "support/env_var.h"
 #include "support/failing_file_system.h"
+#include "support/host.h"
 #include "support/script_decoder.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -41,7 +45,8 @@ std::string admin_catalogue(const std::optional<std::string>& prog_exe) {
     sii += "[StringEn2]\r\n";
     for (const char* key :
          {"Fra_Admin", "Lbl_Acount_Name", "Lbl_Domain_Name", "Lbl_Password", "Com_OK", "Com_End",
-          "MsgErr", "MsgErrAcc", "MsgErrDom", "MsgErrCopy", "MsgErrSetup", "MsgErrOneMore"}) {
+          "MsgErr", "MsgErrAcc", "MsgErrDom", "MsgErrCopy", "MsgErrSetup", "MsgErrOneMore",
+          "MsgErrCtrlChar", "MsgErrQuote", "MsgErrProgExe"}) {
         sii += std::string(key) + "=" + key + "\r\n";
     }
     return sii;
@@ -76,20 +81,9 @@ struct Recorder : WaitView, OwnerView {
 
 class AdminFormTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        // The archive is unpacked under TMPDIR; a private one shows whether it was cleared.
-        const char* old = getenv("TMPDIR");
-        if (old)
-            old_tmpdir_ = old;
-        setenv("TMPDIR", temp.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (old_tmpdir_) {
-            setenv("TMPDIR", old_tmpdir_->c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-    }
+    // The archive is unpacked in the temporary folder; a private one shows whether it was
+    // cleared.
+    void SetUp() override { private_tmp_.emplace(test::kTempFolderVariable, temp.path().string()); }
 
     // The program folder as shipped: catalogue, archive and the program to launch.
     void install(const std::optional<std::string>& prog_exe = "Tool.exe",
@@ -109,11 +103,15 @@ class AdminFormTest : public ::testing::Test {
         return *form;
     }
 
-    // Opens the window and presses Create with the given account fields.
+    // Opens the window and presses Create with the given account fields; before_create runs
+    // between the two.
     AdminForm& create(const std::string& account, const std::string& password,
-                      const std::string& domain, FileSystem& files = real_file_system()) {
+                      const std::string& domain, FileSystem& files = real_file_system(),
+                      const std::function<void()>& before_create = {}) {
         AdminForm& f = open(files);
         EXPECT_FALSE(f.Form_Load("Main caption"));
+        if (before_create)
+            before_create();
         f.Acount_Name.text = account;
         f.Password.text = password;
         f.Domain_Name.text = domain;
@@ -134,7 +132,7 @@ class AdminFormTest : public ::testing::Test {
     std::unique_ptr<AdminForm> form;
 
   private:
-    std::optional<std::string> old_tmpdir_;
+    std::optional<test::ScopedEnv> private_tmp_;
 };
 
 TEST_F(AdminFormTest, CreateLeavesTheTwoLaunchersAndTheRunAsProgramAndNothingElse) {
@@ -180,16 +178,86 @@ TEST_F(AdminFormTest, NameIsEverythingBeforeTheLastDot) {
                                          c.script1, c.script2}));
         EXPECT_NE(decoded(c.script1).find("Chr(34) & \"" + c.prog_exe + "\" & Chr(34)"),
                   std::string::npos);
-        EXPECT_NE(decoded(c.script2).find("& \"" + c.prog_exe + "\\\" & "), std::string::npos);
+        EXPECT_NE(decoded(c.script2).find("& \"" + c.prog_exe + "\\\"\"\\\" & "),
+                  std::string::npos);
     }
 }
 
+// The window refuses a quote, so the escaping is shown on the texts themselves.
 TEST_F(AdminFormTest, QuotesAndSendkeysCharactersAreEscaped) {
-    install("Tool.v1.2.exe");
-    create("Ad\"min", "p\"w~1%", "EX\"AMPLE");
+    const Credentials creds{"Ad\"min", "p\"w~1%", "EX\"AMPLE"};
+    EXPECT_EQ(program_script_text(creds, "Tool.v1.2.exe"), golden("escaped.vbs"));
+    EXPECT_EQ(program_uac_script_text(creds, "Tool.v1.2.exe"), golden("escapedUAC.vbs"));
+}
 
-    EXPECT_EQ(decoded("Tool.v1.2.vbe"), golden("escaped.vbs"));
-    EXPECT_EQ(decoded("Tool.v1.2UAC.vbe"), golden("escapedUAC.vbs"));
+// Each hostile value is refused with its message before anything is written, or reaches both
+// launchers whole: one argument of the run-as program, typed exactly by Sendkeys.
+TEST_F(AdminFormTest, HostileAccountValuesAreRefusedOrHandedOverWhole) {
+    const std::string cjk = "\xE7\xAE\xA1\xE7\x90\x86\xE8\x80\x85";  // three CJK ideographs
+    const struct {
+        std::string account, password, domain, message;
+    } cases[] = {
+        {"Ad\rmin", "pw", "CORP", "MsgErrCtrlChar"},
+        {"Admin", "p\nw", "CORP", "MsgErrCtrlChar"},
+        {"Admin", "pw", "CO\tRP", "MsgErrCtrlChar"},
+        {"Admin", std::string("p\x01w\x7F"), "CORP", "MsgErrCtrlChar"},
+        {"Ad\"min", "pw", "CORP", "MsgErrQuote"},
+        {"Admin", "pw\\", "CORP", "MsgErrQuote"},
+        {"Admin", "pw", "CORP\\", "MsgErrQuote"},
+        {" Ad min ", " p&(w)^% ", "CO RP", ""},
+        {std::string(1000, 'a'), std::string(1000, 'p'), "CORP", ""},
+        {cjk, cjk, cjk, ""},
+    };
+    install();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.account.substr(0, 20) + "|" + c.password.substr(0, 20) + "|" + c.domain);
+        empty(program);
+        install();
+        prompter.shown.clear();
+        create(c.account, c.password, c.domain);
+        if (!c.message.empty()) {
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].text, c.message);
+            EXPECT_FALSE(fs::exists(program.path() / "Tool.vbe"));
+            continue;
+        }
+        ASSERT_TRUE(prompter.shown.empty());
+        const Credentials creds{c.account, c.password, c.domain};
+        EXPECT_EQ(decoded("Tool.vbe"), program_script_text(creds, "Tool.exe"));
+        EXPECT_EQ(decoded("ToolUAC.vbe"), program_uac_script_text(creds, "Tool.exe"));
+    }
+}
+
+TEST_F(AdminFormTest, ProgExeMustBeAPlainNameOfTheFolder) {
+    for (const std::string prog_exe :
+         {"../evil.exe",  "sub/Tool.exe",    "sub\\Tool.exe", "C:Tool.exe", "..",    "setup.vbs",
+          "SETUPUAC.TXT", "RunAsWithVB.exe", "Tool.sii",      "Tool.bin",   "x.vbe", "xUAC.vbe",
+          "a&calc.exe",   "a|b.exe",         "a<b",           "a>b",        "a^b",   "a(b)",
+          "a\"b",         "a%PATH%b"}) {
+        SCOPED_TRACE(prog_exe);
+        empty(program);
+        install(prog_exe, false);
+        program.write("RunAsWithVB.exe", "user's own");
+        prompter.shown.clear();
+        EXPECT_TRUE(open().Form_Load("Main caption"));
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text, "MsgErrProgExe");
+        EXPECT_EQ(test::read_file(program.path() / "RunAsWithVB.exe"), "user's own");
+    }
+}
+
+// A dangling link named like a launcher is replaced, never written through.
+TEST_F(AdminFormTest, LinkNamedLikeALauncherIsReplaced) {
+    if (!test::kHasSymbolicLinks)
+        GTEST_SKIP() << "no symbolic links here";
+    install();
+    const fs::path target = temp.path() / "elsewhere.vbe";
+    fs::create_symlink(target, program.path() / "ToolUAC.vbe");
+    create("Administrator", "pw", "CORP");
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(target)));
+    EXPECT_FALSE(fs::is_symlink(program.path() / "ToolUAC.vbe"));
+    EXPECT_FALSE(decoded("ToolUAC.vbe").empty());
 }
 
 TEST_F(AdminFormTest, RunLineFollowsTheExactDomainText) {
@@ -248,8 +316,7 @@ TEST_F(AdminFormTest, FailureAtEveryFileStepRollsBackAndTellsOnce) {
     program.mkdir("Tool");
     program.write("Tool/keep.txt", "user's folder");
     test::FailingFileSystem failing(real_file_system());
-    failing.reset();
-    create("Administrator", "Secret 1", "%USERDNSDOMAIN%", failing);
+    create("Administrator", "Secret 1", "%USERDNSDOMAIN%", failing, [&] { failing.reset(); });
     ASSERT_TRUE(prompter.shown.empty());
     const int steps = failing.mutations();
     const auto& log = failing.log();
@@ -266,8 +333,8 @@ TEST_F(AdminFormTest, FailureAtEveryFileStepRollsBackAndTellsOnce) {
         fs::remove(system.path() / "screnc.exe");
         program.write("Tool.vbe", "old launcher");
         prompter.shown.clear();
-        failing.fail_at(n);
-        create("Administrator", "Secret 1", "%USERDNSDOMAIN%", failing);
+        create("Administrator", "Secret 1", "%USERDNSDOMAIN%", failing,
+               [&] { failing.fail_at(n); });
         ASSERT_TRUE(failing.failed());
         SCOPED_TRACE(failing.log().back());
 
@@ -307,6 +374,13 @@ TEST_F(AdminFormTest, EncoderProgramIsPlacedOnlyWhenTheSystemFolderLacksIt) {
         const std::string kept = c.present ? "installed" : "tool screnc.exe";
         EXPECT_EQ(test::read_file(system.path() / *c.expected.begin()), kept);
     }
+}
+
+TEST_F(AdminFormTest, ProgramIsFoundWhateverTheCaseOfItsName) {
+    install("TOOL.EXE", false);
+    program.write("Tool.exe", "program");
+    EXPECT_FALSE(open().Form_Load("Main caption"));
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(AdminFormTest, LoadEndsTheProgramWithFixedEnglishMessages) {
@@ -395,15 +469,18 @@ TEST_F(AdminFormTest, ErrorDeleteTakesOnlyItsSixFiles) {
     AdminForm& f = open();
     ASSERT_FALSE(f.Form_Load("Main caption"));
     f.Com_OK_Click(recorder, recorder);  // sets {dir}
+    // Another spelling of a launcher is another file only where names are case-sensitive.
+    std::set<std::string> kept = {"Tool.sii",  "Tool.bin",     "Tool.exe", "RunAsWithVB.exe",
+                                  "setup.vbe", "setupUAC.vbe", "Other.vbe"};
+    if (!test::kOnWindows)
+        kept.insert(program.write("tool.vbe", "x").substr(program.folder().size()));
     for (const char* name : {"setup.txt", "setup.vbs", "Tool.vbe", "setupUAC.txt", "setupUAC.vbs",
-                             "ToolUAC.vbe", "tool.vbe", "setup.vbe", "setupUAC.vbe", "Other.vbe"}) {
+                             "ToolUAC.vbe", "setup.vbe", "setupUAC.vbe", "Other.vbe"}) {
         program.write(name, "x");
     }
     f.Error_Delete();
     f.Error_Delete();  // nothing left to delete is no failure
-    EXPECT_EQ(names_in(program.path()),
-              (std::set<std::string>{"Tool.sii", "Tool.bin", "Tool.exe", "RunAsWithVB.exe",
-                                     "tool.vbe", "setup.vbe", "setupUAC.vbe", "Other.vbe"}));
+    EXPECT_EQ(names_in(program.path()), kept);
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(CreateTest, UserInstallOfTheExamplePackageIntoANewSubFolder) {
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{});
     EXPECT_EQ(views.calls, then(kStart, {"refresh", "refresh", "refresh", "refresh", "refresh",
                                          "wait finished"}));
-    EXPECT_EQ(f.Out_Path.text, out + "Package/");
+    EXPECT_EQ(f.Out_Path.text, out + "Package" + kPathSep);
     EXPECT_EQ(test::read_file(out + "earlier.txt"), "kept");
     // The whole printer installer, Manual included, and the run-as program with its launchers.
     const std::vector<std::string> expected = {"English/",        "English/korvains.sii",

@@ -103,7 +103,7 @@ TEST(EndToEnd, SilentAndUserInstallOfTheExamplePackage) {
 
     f.Chk_UserI.value = 1;
     f.Chk_UserI_Click();
-    f.Password.text = "Se\"cret+1 ";
+    f.Password.text = "Se'cret+1 ";
     f.Domain_Name.text = "%COMPUTERNAME%";
 
     f.Com_OK_Click(e.views, e.views);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue.h"
+#include "support/env_var.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -29,6 +30,26 @@ TEST(LanguageChoice, SelectorPicksSectionAndTitle) {
         EXPECT_EQ(choice.LangSelect, c.section) << c.selector;
         EXPECT_EQ(choice.title, c.title) << c.selector;
     }
+}
+
+TEST(LanguageChoice, OneCatalogueServesEveryCodePage) {
+    // Linux takes the ANSI code page from KORVA_CODEPAGE; Windows has its own and ignores it.
+    test::ScopedEnv japanese("KORVA_CODEPAGE", "CP932");
+    const std::string title = "Korva Install Assistantツール";
+    const std::string utf8 = "[Setup]\r\nAppNameJp=" + title + "\r\nVersion=V\r\n";
+    test::TempDir dir;
+    dir.write("Tool.sii", utf8);
+    EXPECT_EQ(Catalogue(ToolSii_Path_for(dir.folder()), "Setup", kMainBuffer).read("Setup",
+                                                                                    "AppNameJp"),
+              title);
+    const CodePage system = CodePage::system();
+    const std::string ansi = system.to_ansi(utf8);
+    if (ansi == utf8 || system.from_ansi(ansi) != utf8)
+        GTEST_SKIP() << "this system's code page is UTF-8 or cannot hold Japanese";
+    dir.write("Tool.sii", ansi);
+    EXPECT_EQ(Catalogue(ToolSii_Path_for(dir.folder()), "Setup", kMainBuffer).read("Setup",
+                                                                                    "AppNameJp"),
+              title);
 }
 
 TEST(LanguageChoice, MissingCatalogueKeepsDesignTitleWithTrailingBlank) {

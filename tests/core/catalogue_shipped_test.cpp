@@ -2,7 +2,11 @@
 // The shipped Tool.sii must carry every text and setting the windows read, in both languages;
 // a missing key shows as an empty caption or message only when someone opens that window.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -38,7 +42,7 @@ constexpr std::array kMainKeys = {
     "MsgErrCreateFName", "MsgErrCreateExit", "MsgErrCreateAnother", "MsgErrSilent",
     "MsgErrModel1", "MsgErrModel2", "MsgErrIP", "MsgErrAcc", "MsgErrDom", "MsgErrEmu",
     "MsgErrBlank", "MsgErrAdd", "MsgErrSame", "MsgErrDelOrChange", "MsgErrCopy", "MsgErrOneMore",
-    "MsgErrConfig", "MsgErrSetup", "MsgErrChar",
+    "MsgErrConfig", "MsgErrSetup", "MsgErrChar", "MsgErrCtrlChar", "MsgErrQuote",
     "MsgMore", "MsgWhich", "MsgSelect", "MsgDriver", "MsgPrn", "MsgFax", "MsgOk", "MsgCancel",
     "MsgCreate", "MsgFinish",
 };
@@ -55,6 +59,7 @@ constexpr std::array kWindow2Keys = {
     "MsgErrOutPath2", "MsgErrOutPath3", "MsgErrCreate1", "MsgErrCreate2", "MsgErrCreateName",
     "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCreateExit",
     "MsgErrCreateAnother", "MsgErrOutPath4", "MsgErrCopy", "MsgErrOneMore", "MsgErrSetup",
+    "MsgErrCtrlChar", "MsgErrQuote", "MsgErrProgExe",
 };
 
 // Button captions: the buttons are sized for a word or two.
@@ -181,6 +186,28 @@ std::string read_file(const fs::path& path) {
 }
 
 // The text in another encoding, or nothing when one of its characters has no place there.
+#ifdef _WIN32
+std::optional<std::string> convert(const std::string& utf8, const char* to) {
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(utf8.size(), L'\0');
+    const int length =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), size);
+    if (length == 0 && size != 0)
+        return std::nullopt;
+    if (std::string_view(to) == "UTF-32LE")
+        return utf8;  // only the validity of the UTF-8 is asked for
+    const UINT codepage = static_cast<UINT>(std::atoi(to + 2));  // "CP932"
+    std::string out(wide.size() * 2 + 2, '\0');
+    BOOL lossy = FALSE;
+    const int written =
+        WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, wide.data(), length, out.data(),
+                            static_cast<int>(out.size()), nullptr, &lossy);
+    if (lossy || (written == 0 && length != 0))
+        return std::nullopt;
+    out.resize(static_cast<std::size_t>(written));
+    return out;
+}
+#else
 std::optional<std::string> convert(const std::string& utf8, const char* to) {
     iconv_t cd = iconv_open(to, "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -200,6 +227,7 @@ std::optional<std::string> convert(const std::string& utf8, const char* to) {
     out.resize(out.size() - out_left);
     return out;
 }
+#endif
 
 std::size_t code_points(std::string_view utf8) {
     return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -79,6 +80,7 @@ std::string removal_catalogue() {
     std::string text = "[StringEn2]\r\n";
     for (const char* key : kRemovalKeys)
         text += std::string(key) + "=" + key + "\r\n";
+    text += "MsgErrCtrlChar=MsgErrCtrlChar\r\nMsgErrQuote=MsgErrQuote\r\n";
     text += "Fra_QX=" + std::string(600, 'q') + "\r\n";
     text += "SelectSoft=wrong section\r\nSelectSoftware1=wrong\r\nSelectSoftware2=wrong\r\n";
     text +=
@@ -340,8 +342,8 @@ TEST(RemovalChecks, FolderCheckKeepsTheSeparatorAndUsesTheRemovalTexts) {
     r.Out_Path.text = r.In_Path.text;
     EXPECT_FALSE(r.Check_FolderPath());
     EXPECT_EQ(f.prompter.messages(), std::vector<std::string>{"MsgErrInOut\r\nMsgErrAnother"});
-    EXPECT_EQ(r.In_Path.text, dir.folder() + "pkg/");
-    EXPECT_EQ(r.Out_Path.text, dir.folder() + "pkg/");
+    EXPECT_EQ(r.In_Path.text, dir.folder() + "pkg" + kPathSep);
+    EXPECT_EQ(r.Out_Path.text, dir.folder() + "pkg" + kPathSep);
 }
 
 struct Recorder : WaitView, OwnerView {
@@ -423,6 +425,25 @@ TEST(RemovalCreate, ExampleRemovalFolderEndToEnd) {
         EXPECT_EQ(contents(f.program.path()), program_before);
         EXPECT_EQ(tree(f.system.path()), user_install ? std::vector<std::string>{"screnc.exe"}
                                                       : std::vector<std::string>{});
+    }
+}
+
+TEST(RemovalChecks, ControlCharactersInAListEntryOrAnAccountFieldAreRefused) {
+    const std::function<void(RemForm&)> hostile[] = {
+        [](RemForm& r) { r.Lst_DelPrinter.list->add("Office\r\nModel9=Lab"); },
+        [](RemForm& r) { r.Lst_DelDriver.list->add("KORVA\tPCL6"); },
+        [](RemForm& r) { r.Password.text = "p\nw"; },
+    };
+    for (const auto& make_hostile : hostile) {
+        Fixture f;
+        RemForm& r = f.form;
+        r.In_Path.text = "/a";
+        r.Out_Path.text = "/b";
+        r.Chk_UserI.value = 1;
+        r.Lst_DelPrinter.list->add("Office A");
+        make_hostile(r);
+        EXPECT_FALSE(r.Check_Value());
+        EXPECT_EQ(f.prompter.messages(), std::vector<std::string>{"MsgErrCtrlChar"});
     }
 }
 

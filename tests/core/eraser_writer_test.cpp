@@ -14,6 +14,7 @@
 #include "catalogue/catalogue.h"
 #include "eraser/removal_writer.h"
 #include "platform/filesystem.h"
+#include "platform/profile.h"
 #include "support/cabinet.h"
 #include "support/failing_file_system.h"
 #include "support/script_decoder.h"
@@ -33,7 +34,7 @@ std::string golden(const std::string& name) {
 std::vector<std::string> tree(const fs::path& root) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        names.push_back(fs::relative(entry.path(), root).string());
+        names.push_back(fs::relative(entry.path(), root).generic_string());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -125,19 +126,22 @@ TEST(RemovalSetupSii, UpdatesTheCopiedSetupSiiInPlace) {
         std::vector<std::string> printers;
         std::vector<std::string> drivers;
         const char* expected;
+        const char* input_name = "Setup.sii";
     };
     const Case cases[] = {
         {"new lists", true, 1, 0, {"New"}, {"D1"}, "Setup_existing.sii"},
         {"empty lists", false, 0, 1, kNone, kNone, "Setup_existing_empty.sii"},
+        // Windows opens the copied file under either spelling; it alone takes the lists.
+        {"upper-case name", true, 1, 0, {"New"}, {"D1"}, "Setup_existing.sii", "SETUP.SII"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Harness h;
         const std::string original = golden("Setup_existing_input.sii");
-        h.input.write("Setup.sii", original);
+        h.input.write(c.input_name, original);
         h.input.write("EraserTool.exe", "program");
         // Read-only in the input folder; the copy must still take the new lists.
-        fs::permissions(h.input.path() / "Setup.sii", fs::perms::owner_write,
+        fs::permissions(h.input.path() / c.input_name, fs::perms::owner_write,
                         fs::perm_options::remove);
         h.package.show_dialog = c.show_dialog;
         h.package.Chk_QX0 = c.qx0;
@@ -147,10 +151,12 @@ TEST(RemovalSetupSii, UpdatesTheCopiedSetupSiiInPlace) {
 
         ASSERT_TRUE(File_Copy(h.package, h.ctx));
         ASSERT_TRUE(Write_SetupSii(h.package, h.ctx));
-        EXPECT_EQ(h.setup_sii(), golden(c.expected));
-        EXPECT_EQ(real_file_system().attributes(h.output.folder() + "Setup.sii") & kAttrReadOnly,
+        EXPECT_EQ(test::read_file(h.output.path() / c.input_name), golden(c.expected));
+        EXPECT_EQ(test::folder_names(h.output.path()),
+                  (std::vector<std::string>{"EraserTool.exe", c.input_name}));
+        EXPECT_EQ(real_file_system().attributes(h.output.folder() + c.input_name) & kAttrReadOnly,
                   0);
-        EXPECT_EQ(test::read_file(h.input.path() / "Setup.sii"), original);
+        EXPECT_EQ(test::read_file(h.input.path() / c.input_name), original);
         EXPECT_TRUE(h.prompter.shown.empty());
     }
 }
@@ -333,6 +339,34 @@ TEST(RemovalFailures, UncheckedFolderTextsAreRefusedAndNothingIsEmptied) {
     h.package.output.clear();
     EXPECT_FALSE(Write_SetupSii(h.package, h.ctx));
     EXPECT_FALSE(fs::exists("Setup.sii"));
+}
+
+// Names reach the removal program exactly as typed, whatever their ends.
+TEST(RemovalSetupSii, HostileNamesReadBackExactly) {
+    Harness h(real_file_system(), CodePage("CP932"));
+    h.package.printers = {" Office A ", "\"Lab\"", "a & ( ) ^ % \\", std::string(1000, 'p'),
+                          "経理部 プリンタ"};
+    h.package.drivers = {"'KORVA'"};
+    ASSERT_TRUE(Write_SetupSii(h.package, h.ctx));
+    const std::string sii = h.output.folder() + "Setup.sii";
+    for (std::size_t i = 0; i < h.package.printers.size(); ++i) {
+        EXPECT_EQ(profile::get_string(sii, "PrinterName", "Model" + std::to_string(i + 1), "", 2000,
+                                      CodePage("CP932")),
+                  h.package.printers[i]);
+    }
+    EXPECT_EQ(profile::get_string(sii, "PrinterDriverName", "Model1", "", 500, CodePage("CP932")),
+              "'KORVA'");
+}
+
+// A copy cut short leaves an empty encoder; it is replaced, never taken for the real one.
+TEST(RemovalCopy, AnEmptyEncoderInTheSystemFolderIsReplaced) {
+    Harness h;
+    h.put_tool_archive();
+    h.system.write("screnc.exe", "");
+    h.package.user_install = true;
+    ASSERT_TRUE(File_Copy(h.package, h.ctx));
+    EXPECT_EQ(tree(h.system.path()), std::vector<std::string>{"screnc.exe"});
+    EXPECT_NE(test::read_file(h.system.path() / "screnc.exe"), "");
 }
 
 }  // namespace

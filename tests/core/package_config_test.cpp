@@ -11,6 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "package/config_ini.h"
 #include "platform/filesystem.h"
+#include "platform/profile.h"
 #include "support/failing_file_system.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -166,7 +167,8 @@ TEST(ConfigIni, ReplacesTheCopiedFileAndAnOldTextFile) {
     DefaultPrinterState state;
     ASSERT_TRUE(Create_ConfigINI(list, {"ENGLISH", 1, true, 0}, h.output.folder(), state, h.ctx));
     EXPECT_EQ(test::read_file(h.output.path() / "Config.ini"), golden("emulation_vexl2.ini"));
-    EXPECT_EQ(test::folder_names(h.output.path()), (std::vector<std::string>{"Config.ini", "setup.ini"}));
+    EXPECT_EQ(test::folder_names(h.output.path()),
+              (std::vector<std::string>{"Config.ini", "setup.ini"}));
 }
 
 TEST(ConfigIni, WritesTheAnsiCodePage) {
@@ -212,6 +214,24 @@ TEST(ConfigIni, EveryFailureEmptiesTheOutputAndTellsOnce) {
         EXPECT_EQ(h.prompter.shown[0].text, "MsgErrConfig\r\nMsgErrOneMore");
         EXPECT_EQ(h.prompter.shown[0].title, "MsgErr");
     }
+}
+
+// The installer reads each typed value back as it was typed, blanks at its ends included.
+TEST(ConfigIni, TypedValuesReadBackExactly) {
+    Harness h;
+    std::vector<std::string> list = {
+        " 1. KORVA A100( 10.0.0.1 , Front & (Desk) ^ ,Standard,LPR, 515 ,\"q\",,Yes)"};
+    DefaultPrinterState state;
+    ASSERT_TRUE(Create_ConfigINI(list, {"English", 0, false, 0}, h.output.folder(), state, h.ctx));
+    const std::string ini = h.output.folder() + "Config.ini";
+    const auto read = [&](const char* section, const char* key) {
+        return profile::get_string(ini, section, key, "", 1000, CodePage("CP1252"));
+    };
+    EXPECT_EQ(read("PRINTER1", "Name"), " Front & (Desk) ^ ");
+    EXPECT_EQ(read("PORT1", "IpAddress"), " 10.0.0.1 ");
+    EXPECT_EQ(read("PORT1", "PortNumber"), " 515 ");
+    EXPECT_EQ(read("PORT1", "LprQueueName"), "\"q\"");
+    EXPECT_EQ(state.DefPrinter_Name, " Front & (Desk) ^ ");
 }
 
 }  // namespace

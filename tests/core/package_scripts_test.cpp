@@ -18,6 +18,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "support/failing_file_system.h"
+#include "support/host.h"
 #include "support/script_decoder.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -147,8 +148,9 @@ TEST(LauncherScripts, RunLineFollowsTheExactDomainText) {
          R"(nReturn = objShell.Run("runas " & "/user:" & objNetWork.ComputerName & "\adm" & " " & strExePath,1))"},
         {"%userdnsdomain%",
          R"(nReturn = objShell.Run("runas " & "/user:" & "%userdnsdomain%\adm" & " " & strExePath,1))"},
+        // A blank would split the argument; quoted, it stays one.
         {"%COMPUTERNAME% ",
-         R"(nReturn = objShell.Run("runas " & "/user:" & "%COMPUTERNAME% \adm" & " " & strExePath,1))"},
+         R"(nReturn = objShell.Run("runas " & Chr(34) & "/user:" & "%COMPUTERNAME% \adm" & Chr(34) & " " & strExePath,1))"},
         {"CORP",
          R"(nReturn = objShell.Run("runas " & "/user:" & "CORP\adm" & " " & strExePath,1))"},
     };
@@ -180,14 +182,19 @@ TEST(LauncherScripts, PlainTextIsOwnerOnlyAndOlderFilesAreReplaced) {
     std::vector<unsigned> modes;
     SetupScriptInputs in = inputs(kAdmin);
     in.encoder = [&](const std::string& vbs, const std::string& vbe) {
-        struct stat st {};
-        ASSERT_EQ(::stat(vbs.c_str(), &st), 0);
-        modes.push_back(st.st_mode & 0777);
+        // Windows protects the file with its access list, tested with the file operations.
+        if (!test::kOnWindows) {
+            struct stat st {};
+            ASSERT_EQ(::stat(vbs.c_str(), &st), 0);
+            modes.push_back(st.st_mode & 0777);
+        }
         EXPECT_FALSE(fs::exists(vbe)) << "an older script could pass for the new one";
         encode_script_file(vbs, vbe, h.ctx.codepage);
     };
     ASSERT_TRUE(Create_SetupVBE(in, h.output.folder(), h.ctx));
-    EXPECT_EQ(modes, (std::vector<unsigned>{0600, 0600}));
+    if (!test::kOnWindows) {
+        EXPECT_EQ(modes, (std::vector<unsigned>{0600, 0600}));
+    }
     EXPECT_EQ(test::folder_names(h.output.path()), kBothScripts);
     EXPECT_EQ(h.decoded("setup.vbe"), golden("setup_no_default.vbs"));
 }
@@ -238,11 +245,18 @@ TEST(LauncherScripts, SharedRoutineRemovesThePlainTextWhenItFails) {
         EXPECT_EQ(test::folder_names(h.output.path()), std::vector<std::string>{"Tool.exe"});
     }
     // A failing rename leaves the .txt; it goes as well.
-    failing.fail_at(2);
+    failing.reset();
+    write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe", "WScript.Quit 0",
+                         h.ctx);
+    const auto& log = failing.log();
+    const auto rename = std::find_if(
+        log.begin(), log.end(), [](const std::string& op) { return op.starts_with("rename"); });
+    ASSERT_NE(rename, log.end());
+    std::filesystem::remove(h.output.path() / "Tool.vbe");
+    failing.fail_at(static_cast<int>(rename - log.begin()) + 1);
     EXPECT_THROW(write_encoded_script(h.output.folder(), "setup.txt", "setup.vbs", "Tool.vbe",
                                       "WScript.Quit 0", h.ctx),
                  PlatformError);
-    EXPECT_EQ(failing.log().at(1).rfind("rename", 0), 0u);
     EXPECT_EQ(test::folder_names(h.output.path()), std::vector<std::string>{"Tool.exe"});
 }
 
@@ -278,6 +292,8 @@ TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
 
 TEST(LauncherScripts, DoubleByteTextPassesThroughTheCodePage) {
     const CodePage cp932("CP932");
+    if (test::kOnWindows && CodePage::system().name() != cp932.name())
+        GTEST_SKIP() << "the Windows encoder writes in the system's code page, not 932 here";
     Harness h("", real_file_system(), cp932);
     Credentials creds{"管理者", "パス", "%USERDNSDOMAIN%"};
     ASSERT_TRUE(Create_SetupVBE(inputs(creds, 1, "経理部 プリンタ", 1), h.output.folder(), h.ctx));

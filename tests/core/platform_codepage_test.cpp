@@ -1,17 +1,27 @@
 // SPDX-License-Identifier: MIT
 // The code page boundary: conversions that never abort, and byte walks that never split a
-// double-byte character, in the code pages the tool meets (932, 1252, UTF-8).
+// double-byte character, in the code pages the tool meets (932, 1252, UTF-8); on Windows also the
+// settings store, whose texts cross into UTF-16.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <string>
 
 #include "platform/codepage.h"
 #include "platform/error.h"
+#ifdef _WIN32
+#include "platform/registry_settings.h"
+#endif
+#include "support/env_var.h"
+#include "support/host.h"
 
 namespace korva {
 namespace {
+
+using test::ScopedEnv;
 
 const char* const kReplacement = "\xEF\xBF\xBD";
 
@@ -33,6 +43,9 @@ TEST(CodePageTest, ConvertsBothWays) {
         {"CP1252", "café €", "caf\xE9 \x80"},
         {"UTF-8", "ツール", "ツール"},
         {"CP1252", std::string("a\0b", 3), std::string("a\0b", 3)},
+        // Other spellings of the same code pages.
+        {"SHIFT_JIS", "ツール", kToolSjis},
+        {"windows-1252", "café", "caf\xE9"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.code_page) + " " + c.utf8);
@@ -131,28 +144,9 @@ TEST(CodePageTest, FoldsLettersButNeverTrailBytes) {
     EXPECT_EQ(CodePage("UTF-8").fold_case("ÉA"), "Éa");
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST(CodePageTest, SystemCodePageFromEnvironmentElseUtf8) {
+    if (test::kOnWindows)
+        GTEST_SKIP() << "Windows always uses its ANSI code page; see SystemCodePageIsTheAnsiOne";
     {
         ScopedEnv cp("KORVA_CODEPAGE", "CP1252");
         EXPECT_EQ(CodePage::system().name(), "CP1252");
@@ -164,9 +158,43 @@ TEST(CodePageTest, SystemCodePageFromEnvironmentElseUtf8) {
 
 TEST(CodePageTest, UnknownCodePageIsReported) {
     EXPECT_THROW(CodePage("NO-SUCH-CODEPAGE-42"), PlatformError);
+    EXPECT_THROW(CodePage("CP99999"), PlatformError);
+    if (test::kOnWindows)
+        return;  // the environment does not name the code page there
     ScopedEnv cp("KORVA_CODEPAGE", "NO-SUCH-CODEPAGE-42");
     EXPECT_THROW(CodePage::system(), PlatformError);
 }
+
+#ifdef _WIN32
+TEST(CodePageTest, SystemCodePageIsTheAnsiOne) {
+    EXPECT_EQ(CodePage::system().name(), "CP" + std::to_string(::GetACP()));
+}
+
+// The settings store is the other place where texts cross into UTF-16.
+class RegistrySettingsTest : public ::testing::Test {
+  protected:
+    void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, utf8_to_utf16(kApp).c_str()); }
+
+    static constexpr const char* kApp = "Software\\VB and VBA Program Settings\\Korva Test ツール";
+    RegistrySettingsStore store;
+};
+
+TEST_F(RegistrySettingsTest, WritesAndReadsTextsUnderTheProgramSettingsKey) {
+    store.set("Korva Test ツール", "Placement", "Left", "12 Tréiber");
+    wchar_t value[64] = {};
+    DWORD bytes = sizeof value;
+    ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, (utf8_to_utf16(kApp) + L"\\Placement").c_str(),
+                             L"Left", RRF_RT_REG_SZ, nullptr, value, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(utf16_to_utf8(value), "12 Tréiber");
+    EXPECT_EQ(store.get("Korva Test ツール", "Placement", "Left"), "12 Tréiber");
+    store.set("Korva Test ツール", "Placement", "Left", "");
+    EXPECT_EQ(store.get("Korva Test ツール", "Placement", "Left"), "");
+
+    EXPECT_EQ(store.get("Korva Test ツール", "Placement", "Top"), std::nullopt);
+    EXPECT_EQ(store.get("Korva Test ツール", "Elsewhere", "Left"), std::nullopt);
+}
+#endif
 
 }  // namespace
 }  // namespace korva

@@ -238,5 +238,27 @@ TEST(EntryWidth, CountsAnsiBytesAndDoesNotOverflow) {
     EXPECT_EQ(entry_list_extent_px({japanese}, cp932, 15), (18 * 90 + 180) / 15);
 }
 
+TEST(EntryLine, ControlCharactersAndCommasFromThePackageAreFound) {
+    const struct {
+        std::string PrinterEntry::*field;
+        std::string value;
+        bool control, forbidden;
+    } cases[] = {
+        {&PrinterEntry::ip_address, "x\r\n[PRINTER9]\r\nName=evil", true, false},
+        {&PrinterEntry::printer_name, "Floor\t2", true, false},
+        {&PrinterEntry::port_number, "91\x7F", true, false},
+        {&PrinterEntry::printer_name, "Floor %PATH%", false, true},
+        {&PrinterEntry::model_part, "KORVA a,b PCL6", false, true},
+        {&PrinterEntry::printer_name, " & ( ) ^ \xE7\xAE\xA1 ", false, false},
+        {&PrinterEntry::printer_name, std::string(1000, 'n'), false, false},
+    };
+    for (const auto& c : cases) {
+        PrinterEntry e = floor2();
+        e.*c.field = c.value;
+        EXPECT_EQ(entry_has_control_chars(e), c.control) << c.value;
+        EXPECT_EQ(entry_has_forbidden_chars(e), c.forbidden) << c.value;
+    }
+}
+
 }  // namespace
 }  // namespace korva

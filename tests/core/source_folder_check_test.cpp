@@ -12,6 +12,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "source/folder_check.h"
+#include "support/host.h"
 #include "support/failing_file_system.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -31,7 +32,9 @@ TEST(CheckFolderName, RefusesNamesThatAreNotOneFolderHere) {
         {"a<b", false},   {"a>b", false}, {"a|b", false},    {"a\\b", false}, {"a/b", false},
         {".", false},     {"..", false},  {" .. ", false},   {"...", false},  {"Drivers 2", true},
         {"a\"b", true},   {"Font", true}, {".hidden", true}, {"v1.2", true},  {" Font", true},
-        {"日本語", true},
+        {"日本語", true},   {"CON", false},  {"prn", false},    {"Aux.txt", false},
+        {"nul ", false},  {"COM1", false}, {"lpt9.log", false}, {"COM0", true},  {"LPT10", true},
+        {"CONSOLE", true}, {"nul2", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckFolderName(c.name), c.accepted) << c.name;
@@ -77,7 +80,9 @@ class FolderCheckTest : public ::testing::Test {
 };
 
 TEST_F(FolderCheckTest, RefusesOverlappingFoldersInEverySpelling) {
-    fs::create_directory_symlink(dir.path() / "Pkg", dir.path() / "PkgLink");
+    // Symbolic links need a privilege on Windows; the other spellings are checked there too.
+    if (test::kHasSymbolicLinks)
+        fs::create_directory_symlink(dir.path() / "Pkg", dir.path() / "PkgLink");
     dir.mkdir("Pkg/Sub");
     const std::string root = dir.folder();
     struct Case {
@@ -95,14 +100,16 @@ TEST_F(FolderCheckTest, RefusesOverlappingFoldersInEverySpelling) {
         {root + "PkgLink", root + "Out/../Pkg/New", "MsgErrInPath3\r\nMsgErrAnother"},
     };
     for (const Case& c : cases) {
+        if (!test::kHasSymbolicLinks && (c.in + c.out).find("PkgLink") != std::string::npos)
+            continue;
         prompter.shown.clear();
         in_path = c.in;
         out_path = c.out;
         EXPECT_FALSE(check()) << c.in << " / " << c.out;
         expect_only_message(c.message);
         // Both texts end in the separator whatever the result.
-        EXPECT_EQ(in_path, c.in.back() == '/' ? c.in : c.in + "/");
-        EXPECT_EQ(out_path, c.out.back() == '/' ? c.out : c.out + "/");
+        EXPECT_EQ(in_path, with_trailing_sep(c.in));
+        EXPECT_EQ(out_path, with_trailing_sep(c.out));
     }
 }
 
@@ -127,10 +134,12 @@ TEST_F(FolderCheckTest, MissingFoldersAndRootOutputAreRefusedInOrder) {
         {src, "/", "MsgErrDrvPath\r\nMsgErrChk"},
         {src, "/tmp/..", "MsgErrDrvPath\r\nMsgErrChk"},
         {src, root + "Nowhere", "MsgErrOutPath2\r\nMsgErrChk"},
-        // Names differ in case only: two folders here, so the second one is missing.
+        // Names differ in case only: two folders on Linux, so the second one is missing.
         {src, root + "out", "MsgErrOutPath2\r\nMsgErrChk"},
     };
     for (const Case& c : cases) {
+        if (test::kOnWindows && c.out == root + "out")
+            continue;
         prompter.shown.clear();
         in_path = c.in;
         out_path = c.out;
@@ -182,7 +191,7 @@ TEST_F(FolderCheckTest, OneQuestionThenNamesUntilAFreshOne) {
     bool folder_there_at_reread = false;
     EXPECT_TRUE(check([&] { return folder_there_at_reread = fs::is_directory(out + "New"); }));
     EXPECT_TRUE(folder_there_at_reread);
-    EXPECT_EQ(out_path, out + "New/");
+    EXPECT_EQ(out_path, out + "New" + kPathSep);
 
     EXPECT_EQ(prompter.count("yesno"), 1);
     EXPECT_EQ(prompter.shown[0].text, "MsgErrOutPath3\r\nMsgErrCreate1");
@@ -210,7 +219,7 @@ TEST_F(FolderCheckTest, AnEmptySubFolderMakesTheOutputBusy) {
     prompter.yes_no_answers = {true};
     prompter.input_answers = {std::string("KorvaDrivers")};
     EXPECT_TRUE(check());
-    EXPECT_EQ(out_path, out + "KorvaDrivers/");
+    EXPECT_EQ(out_path, out + "KorvaDrivers" + kPathSep);
     EXPECT_TRUE(fs::is_directory(out + "KorvaDrivers"));
 }
 

@@ -226,6 +226,13 @@ TEST_F(Models, ModelListFromEitherModelFile) {
          },
          {"KORVA A100", "KORVA B200", "KORVA C300"},
          " Q"},
+        {"first model file in the order Windows lists names",
+         [](auto& i) {
+             i.models("English/B_ins.sii", {"B1"});
+             i.models("English/a_ins.sii", {"A1"});
+         },
+         {"KORVA A1"},
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The administrator window's widgets: that they carry the control names and captions, hide the
 // password, hand typed text to the core and store the placement when the window goes.
-#include "admin/admin_window.h"
+#include "qt/admin_window.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/hand_over_qt.h"
+#include "qt/hand_over_qt.h"
 #include "platform/filesystem.h"
 #include "support/recording_views.h"
 #include "support/scripted_prompter.h"

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <regex>
 
-#include "app/app_shell_qt.h"
-#include "app/hand_over_qt.h"
+#include "qt/app_shell_qt.h"
+#include "qt/hand_over_qt.h"
 #include "platform/settings.h"
 #include "support/temp_dir.h"
 

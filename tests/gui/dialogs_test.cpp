@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "dialogs/prompter_qt.h"
-#include "dialogs/select_dialog.h"
-#include "dialogs/wait_dialog.h"
+#include "qt/prompter_qt.h"
+#include "qt/select_dialog.h"
+#include "qt/wait_dialog.h"
 #include "support/temp_dir.h"
 
 namespace korva {

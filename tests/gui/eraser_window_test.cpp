@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/hand_over_qt.h"
-#include "eraser/rem_window.h"
+#include "qt/hand_over_qt.h"
+#include "qt/rem_window.h"
 #include "platform/filesystem.h"
 #include "support/recording_views.h"
 #include "support/scripted_prompter.h"

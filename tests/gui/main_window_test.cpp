@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_shell_qt.h"
+#include "qt/app_shell_qt.h"
 #include "platform/settings.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Test archives in the format of the tool archive, made with gcab the way the build makes the
-// example Tool.bin, so the expander meets real cabinet files.
+// Test archives in the format of the tool archive, so the expander meets real cabinet files.
 #pragma once
 
 #include <ctime>
@@ -17,8 +16,8 @@ struct CabinetEntry {
     std::optional<std::time_t> modified;
 };
 
-// Writes the archive (any name, for instance Tool.bin). Throws std::runtime_error when gcab is
-// missing or fails.
+// Writes the archive (any name, for instance Tool.bin). Throws std::runtime_error when it cannot
+// be written.
 void make_cabinet(const std::string& archive_path, const std::vector<CabinetEntry>& entries);
 
 // The stand-in tool files with the given prefix before each name ("" for the top level, "v2/"

@@ -33,14 +33,17 @@ bool FailingFileSystem::file_exists(const std::string& path) {
 }
 
 std::vector<std::string> FailingFileSystem::sub_folders(const std::string& folder) {
+    mutate("sub_folders " + folder, folder);
     return inner_.sub_folders(folder);
 }
 
 std::vector<std::string> FailingFileSystem::files(const std::string& folder) {
+    mutate("files " + folder, folder);
     return inner_.files(folder);
 }
 
 std::vector<std::string> FailingFileSystem::list(const std::string& pattern, bool include_folders) {
+    mutate("list " + pattern, pattern);
     return inner_.list(pattern, include_folders);
 }
 

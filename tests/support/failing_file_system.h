@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// A file system that passes every call on to another one but makes a chosen mutating operation
-// fail, so rollback tests can put a failure at each step of a generator in turn.
+// A file system that passes every call on to another one but makes a chosen operation fail, so
+// rollback tests can put a failure at each step of a generator in turn. Listings count as
+// operations too: a folder that cannot be listed must stop a generator, never read as empty.
 #pragma once
 
 #include <string>
@@ -14,17 +15,17 @@ class FailingFileSystem : public FileSystem {
   public:
     explicit FailingFileSystem(FileSystem& inner) : inner_(inner) {}
 
-    // The n-th mutating operation from now (1-based) throws PlatformError without doing anything;
-    // 0 never fails. Only that one fails, so the rollback after it runs normally. Resets the
-    // count.
+    // The n-th mutating operation or listing from now (1-based) throws PlatformError without doing
+    // anything; 0 never fails. Only that one fails, so the rollback after it runs normally. Resets
+    // the count.
     void fail_at(int n);
-    // Mutating operations attempted since the last fail_at()/reset(), the failed one included:
-    // a successful run's count gives the range of n to try.
+    // Mutating operations and listings attempted since the last fail_at()/reset(), the failed one
+    // included: a successful run's count gives the range of n to try.
     int mutations() const { return mutations_; }
     // Whether the chosen operation has been reached and thrown.
     bool failed() const { return failed_; }
-    // One line per mutating operation ("copy_file SRC -> DST", ...), for telling which step
-    // failed.
+    // One line per counted operation ("copy_file SRC -> DST", "files FOLDER", ...), for telling
+    // which step failed.
     const std::vector<std::string>& log() const { return log_; }
     void reset() { fail_at(0); }
 

@@ -1,5 +1,5 @@
 Dim strExePath, objNetWork, objShell, nReturn
-strExePath = """" & "cmd /c \" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "Tool.v1.2.exe\" & """" & """"
+strExePath = """" & "cmd /c \""\" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "Tool.v1.2.exe\""\" & """" & """"
 Set objNetWork = WScript.CreateObject("WScript.Network")
 
 Set objShell = CreateObject("Wscript.Shell")

@@ -1,11 +1,11 @@
 Dim strExePath, objNetWork, objShell, nReturn
-strExePath = """" & "cmd /c \" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "EraserTool.exe\" & """" & """"
+strExePath = """" & "cmd /c \""\" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "EraserTool.exe\""\" & """" & """"
 Set objNetWork = WScript.CreateObject("WScript.Network")
 
 Set objShell = CreateObject("Wscript.Shell")
 Set objProcList_Old = GetObject("winmgmts:").InstancesOf("win32_process")
 
-nReturn = objShell.Run("runas " & "/user:" & "CORP ""X""\Ad""min" & " " & strExePath,1)
+nReturn = objShell.Run("runas " & Chr(34) & "/user:" & "CORP ""X""\Ad""min" & Chr(34) & " " & strExePath,1)
 WScript.Sleep 5000
 objShell.Sendkeys "p""w{+}{{}x{}}{~}{%}~"
 WScript.Sleep 5000

@@ -1,7 +1,7 @@
 Private Const PROC_QUERY = "select * from Win32_Process where Name='setup.exe'"
 Dim objWMI, objProc, nReturn, nCnt
 Set WSHShell = Wscript.CreateObject("WScript.Shell")
-WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Administrator" & Chr(34) & " " & Chr(34) & "Se""cret+1 " & Chr(34) & " " & Chr(34) & "%COMPUTERNAME%" & Chr(34) & " " & Chr(34) & "Setup.exe" & Chr(34)
+WSHShell.Run "RunAsWithVB.exe" & " " & Chr(34) & "Administrator" & Chr(34) & " " & Chr(34) & "Se'cret+1 " & Chr(34) & " " & Chr(34) & "%COMPUTERNAME%" & Chr(34) & " " & Chr(34) & "Setup.exe" & Chr(34)
 WScript.Sleep 30000
 Set objWMI = GetObject("winmgmts:")
 nCnt = 0

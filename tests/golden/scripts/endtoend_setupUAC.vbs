@@ -1,7 +1,7 @@
 Private Const PROC_QUERY = "select * from Win32_Process where Name='setup.exe'"
 Private Const REG_LDPM = "HKCU\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Windows\LegacyDefaultPrinterMode"
 Dim strExePath, objNetWork, objShell, objWMI, objProc, nReturn, nCnt, strLDPM
-strExePath = """" & "cmd /c \" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "setup.exe\" & """" & """"
+strExePath = """" & "cmd /c \""\" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "setup.exe\""\" & """" & """"
 Set objNetWork = WScript.CreateObject("WScript.Network")
 
 Set objShell = CreateObject("Wscript.Shell")
@@ -9,7 +9,7 @@ Set objProcList_Old = GetObject("winmgmts:").InstancesOf("win32_process")
 
 nReturn = objShell.Run("runas " & "/user:" & objNetWork.ComputerName & "\Administrator" & " " & strExePath,1)
 WScript.Sleep 5000
-objShell.Sendkeys "Se""cret{+}1 ~"
+objShell.Sendkeys "Se'cret{+}1 ~"
 WScript.Sleep 5000
 
 strLDPM = 1

@@ -1,7 +1,7 @@
 Private Const PROC_QUERY = "select * from Win32_Process where Name='setup.exe'"
 Private Const REG_LDPM = "HKCU\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Windows\LegacyDefaultPrinterMode"
 Dim strExePath, objNetWork, objShell, objWMI, objProc, nReturn, nCnt, strLDPM
-strExePath = """" & "cmd /c \" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "setup.exe\" & """" & """"
+strExePath = """" & "cmd /c \""\" & """" & Replace(WScript.ScriptFullName, WScript.ScriptName, "") & "setup.exe\""\" & """" & """"
 Set objNetWork = WScript.CreateObject("WScript.Network")
 
 Set objShell = CreateObject("Wscript.Shell")

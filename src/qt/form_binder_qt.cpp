@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+// Widgets are found by object name, the same name the control has in the core.
+#include "qt/form_binder_qt.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+namespace korva {
+
+static QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+FormBinder::FormBinder(QWidget* window, ControlTable controls)
+    : window_(window), controls_(std::move(controls)) {}
+
+static void push_list(QWidget* widget, const ListControl& control) {
+    QStringList items;
+    for (const std::string& item : control.list->items)
+        items << q(item);
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        QStringList current;
+        for (int i = 0; i < combo->count(); ++i)
+            current << combo->itemText(i);
+        if (current != items) {
+            combo->clear();
+            combo->addItems(items);
+        }
+        combo->setCurrentIndex(control.list->index);
+    } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        QStringList current;
+        for (int i = 0; i < list->count(); ++i)
+            current << list->item(i)->text();
+        if (current != items) {
+            list->clear();
+            list->addItems(items);
+        }
+        list->setCurrentRow(control.list->index);
+    }
+}
+
+static void push_control(QWidget* widget, const Control& control) {
+    if (auto* list_control = dynamic_cast<const ListControl*>(&control)) {
+        push_list(widget, *list_control);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(q(control.caption));
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(q(control.caption));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(q(control.caption));
+        if (button->isCheckable())
+            button->setChecked(control.value != 0);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        if (edit->text() != q(control.text))
+            edit->setText(q(control.text));
+    }
+    widget->setEnabled(control.enabled);
+    if (!widget->isWindow())
+        widget->setVisible(control.visible);
+}
+
+void FormBinder::push() {
+    for (const auto& [name, control] : controls_) {
+        QWidget* widget = window_->objectName() == name
+                              ? window_
+                              : window_->findChild<QWidget*>(QString::fromLatin1(name));
+        if (!widget)
+            continue;
+        const QSignalBlocker blocker(widget);
+        if (widget == window_) {
+            widget->setWindowTitle(q(control->caption));
+            continue;
+        }
+        push_control(widget, *control);
+    }
+}
+
+void FormBinder::pull() {
+    for (const auto& [name, control] : controls_) {
+        QWidget* widget = window_->findChild<QWidget*>(QString::fromLatin1(name));
+        if (!widget)
+            continue;
+        if (auto* list_control = dynamic_cast<ListControl*>(control)) {
+            if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+                list_control->list->index = combo->currentIndex();
+            } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
+                list_control->list->index = list->currentRow();
+            }
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            control->text = edit->text().toStdString();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            if (button->isCheckable())
+                control->value = button->isChecked() ? 1 : 0;
+        }
+    }
+}
+
+}  // namespace korva

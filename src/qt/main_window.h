@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+// The main window `Main`: owns the widgets, mirrors MainForm and forwards every event to it.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "qt/form_binder_qt.h"
+#include "app/main_form.h"
+#include "dialogs/wait_view.h"
+#include "platform/settings.h"
+
+namespace korva {
+
+class MainWindow : public QWidget, public OwnerView {
+    Q_OBJECT
+  public:
+    MainWindow(MainForm& form, SettingsStore& settings, WaitView& wait);
+
+    MainForm& form() { return form_; }
+    // Runs a core handler between reading the widgets and showing the result.
+    void run(const std::function<void()>& handler);
+    void set_visible(bool visible) override { setVisible(visible); }
+
+    // The other half of a hand-over back to this window: the selector takes the position the
+    // removal window's selector had, and its rule runs as if the user had chosen it.
+    void select_tool(int list_index);
+
+    // Tool switch to the removal window, with the list position its selector should take.
+    std::function<void(int list_index)> open_removal_tool;
+
+  protected:
+    void closeEvent(class QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void build();
+    void connect_events();
+    void cb_SelectSoft_Click();
+
+    MainForm& form_;
+    SettingsStore& settings_;
+    WaitView& wait_;
+    std::unique_ptr<FormBinder> binder_;
+};
+
+}  // namespace korva

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// The removal tool window `Rem_Frm`: owns the widgets, mirrors RemForm and forwards every event
+// to it. It shares the stored placement and the tool selector with the main window.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "qt/form_binder_qt.h"
+#include "dialogs/wait_view.h"
+#include "eraser/rem_form.h"
+#include "platform/settings.h"
+
+namespace korva::eraser {
+
+class RemWindow : public QWidget, public OwnerView {
+    Q_OBJECT
+  public:
+    // wait: the waiting dialog shown during Create. settings: the placement shared with the main
+    // window, read by load() and written when this window closes.
+    RemWindow(RemForm& form, SettingsStore& settings, WaitView& wait);
+
+    // Form_Load: the stored placement, then the form's start-up with the main window's tool mode
+    // and caption. In tool mode "1" the window hands back to the main window through
+    // open_main_tool(0) as soon as the event loop runs, so the hand-over that brought it up
+    // has finished first.
+    void load(const std::string& View_Mode, const std::string& main_caption);
+
+    // The other half of a hand-over to this window: the selector takes the position the main
+    // window's selector had, and its click rule runs as if the user had chosen it.
+    void select_tool(int list_index);
+
+    // Hand-over to the main window; the argument is the list position its selector should take.
+    std::function<void(int list_index)> open_main_tool;
+
+    RemForm& form() { return form_; }
+    // Runs a core handler between reading the widgets and showing the result.
+    void run(const std::function<void()>& handler);
+    void set_visible(bool visible) override { setVisible(visible); }
+
+  protected:
+    void closeEvent(class QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void build();
+    void connect_events();
+    void cb_SelectSoft_Click();
+    void take_focus_request(DeletionList& list);
+
+    RemForm& form_;
+    SettingsStore& settings_;
+    WaitView& wait_;
+    std::unique_ptr<FormBinder> binder_;
+};
+
+}  // namespace korva::eraser

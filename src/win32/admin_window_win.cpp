@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// The account frame above the two buttons; the boxes take any growth of the window.
+#include "win32/admin_window_win.h"
+
+#include "win32/prompter_win.h"
+#include "win32/resource_ids.h"
+
+namespace korva::win32 {
+
+namespace {
+
+constexpr ControlId kIds[] = {
+    {"Fra_Admin", IDC_ADM_FRA_ADMIN},     {"Lbl_Acount_Name", IDC_ADM_LBL_ACOUNT_NAME},
+    {"Acount_Name", IDC_ADM_ACOUNT_NAME}, {"Lbl_Domain_Name", IDC_ADM_LBL_DOMAIN_NAME},
+    {"Domain_Name", IDC_ADM_DOMAIN_NAME}, {"Lbl_Password", IDC_ADM_LBL_PASSWORD},
+    {"Password", IDC_ADM_PASSWORD},       {"Com_OK", IDC_ADM_COM_OK},
+    {"Com_End", IDC_ADM_COM_END},
+};
+
+constexpr Anchor kAnchors[] = {
+    {IDC_ADM_FRA_ADMIN, 0, 100, 0, 0},   {IDC_ADM_ACOUNT_NAME, 0, 100, 0, 0},
+    {IDC_ADM_DOMAIN_NAME, 0, 100, 0, 0}, {IDC_ADM_PASSWORD, 0, 100, 0, 0},
+    {IDC_ADM_COM_OK, 100, 100, 0, 0},    {IDC_ADM_COM_END, 100, 100, 0, 0},
+};
+
+}  // namespace
+
+AdminWindow::AdminWindow(AdminForm& form, SettingsStore& settings, WinPrompter& prompter,
+                         WaitView& wait)
+    : ToolWindow({IDD_ADMIN, "Admin_Setting", kIds, kAnchors}, form.controls(), settings, prompter),
+      form_(form),
+      wait_(wait) {
+    SendDlgItemMessageW(hwnd(), IDC_ADM_PASSWORD, EM_SETPASSWORDCHAR, L'*', 0);
+}
+
+bool AdminWindow::load(const std::string& main_caption) {
+    prompter_.set_owner(hwnd());
+    const bool must_end = form_.Form_Load(main_caption);
+    binder().push();
+    if (must_end)
+        close();
+    return !must_end;
+}
+
+void AdminWindow::on_command(int id, int code, HWND) {
+    if (code != BN_CLICKED)
+        return;
+    if (id == IDC_ADM_COM_OK)
+        run([this] { form_.Com_OK_Click(wait_, *this); });
+    if (id == IDC_ADM_COM_END)
+        close();
+}
+
+}  // namespace korva::win32

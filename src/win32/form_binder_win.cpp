@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+// The kind of a control is read from its window class and button style, so the table needs only
+// names and numbers. Texts are compared before they are set: setting an edit box's text moves
+// its caret, and redrawing every label after each click makes the window flicker.
+#include "win32/form_binder_win.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/codepage.h"
+
+namespace korva::win32 {
+
+std::wstring wide(const std::string& utf8) {
+    return utf8_to_utf16(utf8);
+}
+
+std::string narrow(const std::wstring& utf16) {
+    return utf16_to_utf8(utf16);
+}
+
+std::string window_text(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return narrow(text);
+}
+
+namespace {
+
+enum class Kind { Label, Frame, Check, Option, Push, Edit, Combo, List, Other };
+
+Kind kind_of(HWND hwnd) {
+    wchar_t name[32] = {};
+    GetClassNameW(hwnd, name, 32);
+    if (_wcsicmp(name, WC_EDITW) == 0)
+        return Kind::Edit;
+    if (_wcsicmp(name, WC_COMBOBOXW) == 0)
+        return Kind::Combo;
+    if (_wcsicmp(name, WC_LISTBOXW) == 0)
+        return Kind::List;
+    if (_wcsicmp(name, WC_STATICW) == 0)
+        return Kind::Label;
+    if (_wcsicmp(name, WC_BUTTONW) != 0)
+        return Kind::Other;
+    switch (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) {
+        case BS_GROUPBOX:
+            return Kind::Frame;
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+            return Kind::Check;
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return Kind::Option;
+        default:
+            return Kind::Push;
+    }
+}
+
+void set_text(HWND hwnd, const std::string& text) {
+    if (window_text(hwnd) != text)
+        SetWindowTextW(hwnd, wide(text).c_str());
+}
+
+std::vector<std::string> combo_items(HWND combo) {
+    std::vector<std::string> items;
+    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (WPARAM i = 0; i < static_cast<WPARAM>(count > 0 ? count : 0); ++i) {
+        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        std::wstring item(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+        item.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+        items.push_back(narrow(item));
+    }
+    return items;
+}
+
+std::vector<std::string> list_items(HWND list) {
+    std::vector<std::string> items;
+    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (WPARAM i = 0; i < static_cast<WPARAM>(count > 0 ? count : 0); ++i) {
+        const auto length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring item(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+        item.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+        items.push_back(narrow(item));
+    }
+    return items;
+}
+
+void push_list(HWND hwnd, Kind kind, const ListControl& control) {
+    const std::vector<std::string>& items = control.list->items;
+    const bool combo = kind == Kind::Combo;
+    if ((combo ? combo_items(hwnd) : list_items(hwnd)) != items) {
+        SendMessageW(hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+        for (const std::string& item : items) {
+            const std::wstring text = wide(item);
+            SendMessageW(hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(text.c_str()));
+        }
+    }
+    // An index of -1 clears the selection; neither message notifies the window.
+    const auto index = static_cast<WPARAM>(control.list->index);
+    SendMessageW(hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0);
+}
+
+void push_control(HWND hwnd, const Control& control) {
+    const Kind kind = kind_of(hwnd);
+    if (auto* list_control = dynamic_cast<const ListControl*>(&control)) {
+        push_list(hwnd, kind, *list_control);
+    } else if (kind == Kind::Edit) {
+        set_text(hwnd, control.text);
+    } else if (kind != Kind::Other) {
+        set_text(hwnd, control.caption);
+        if (kind == Kind::Check || kind == Kind::Option) {
+            SendMessageW(hwnd, BM_SETCHECK, control.value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    }
+    if (static_cast<bool>(IsWindowEnabled(hwnd)) != control.enabled)
+        EnableWindow(hwnd, control.enabled ? TRUE : FALSE);
+    const bool visible = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible != control.visible)
+        ShowWindow(hwnd, control.visible ? SW_SHOWNA : SW_HIDE);
+}
+
+}  // namespace
+
+FormBinder::FormBinder(HWND dialog, const char* window_name, ControlTable controls,
+                       std::span<const ControlId> ids)
+    : dialog_(dialog), window_name_(window_name), controls_(std::move(controls)), ids_(ids) {}
+
+int FormBinder::id_of(const std::string& name) const {
+    for (const ControlId& entry : ids_) {
+        if (name == entry.name)
+            return entry.id;
+    }
+    return 0;
+}
+
+HWND FormBinder::control_of(const char* name) const {
+    const int id = id_of(name);
+    return id != 0 ? GetDlgItem(dialog_, id) : nullptr;
+}
+
+std::vector<std::string> FormBinder::unbound() const {
+    std::vector<std::string> names;
+    for (const auto& [name, control] : controls_) {
+        if (std::strcmp(name, window_name_) != 0 && !control_of(name))
+            names.push_back(name);
+    }
+    return names;
+}
+
+void FormBinder::push() {
+    pushing_ = true;
+    for (const auto& [name, control] : controls_) {
+        if (std::strcmp(name, window_name_) == 0) {
+            set_text(dialog_, control->caption);
+        } else if (HWND hwnd = control_of(name)) {
+            push_control(hwnd, *control);
+        }
+    }
+    pushing_ = false;
+}
+
+void FormBinder::pull() {
+    for (const auto& [name, control] : controls_) {
+        HWND hwnd = control_of(name);
+        if (!hwnd)
+            continue;
+        const Kind kind = kind_of(hwnd);
+        if (auto* list_control = dynamic_cast<ListControl*>(control)) {
+            const auto index =
+                SendMessageW(hwnd, kind == Kind::Combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+            list_control->list->index = index < 0 ? -1 : static_cast<int>(index);
+        } else if (kind == Kind::Edit) {
+            control->text = window_text(hwnd);
+        } else if (kind == Kind::Check || kind == Kind::Option) {
+            control->value = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        }
+    }
+}
+
+}  // namespace korva::win32

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// The main window `Main`: a dialog that mirrors MainForm and forwards every event to it.
+#pragma once
+
+#include <functional>
+
+#include "app/main_form.h"
+#include "win32/tool_window.h"
+
+namespace korva::win32 {
+
+class MainWindow : public ToolWindow {
+  public:
+    MainWindow(MainForm& form, SettingsStore& settings, WinPrompter& prompter, WaitView& wait);
+
+    MainForm& form() { return form_; }
+    // Called once the waiting dialog exists, which needs this window as its owner.
+    void set_wait(WaitView& wait) { wait_ = &wait; }
+
+    // The other half of a hand-over back to this window: the selector takes the position the
+    // removal window's selector had, and its rule runs as if the user had chosen it.
+    void select_tool(int list_index);
+    // Tool switch to the removal window, with the list position its selector should take.
+    std::function<void(int list_index)> open_removal_tool;
+
+  protected:
+    void on_command(int id, int code, HWND control) override;
+    void after_push() override;
+
+  private:
+    void cb_SelectSoft_Click();
+    void on_click(int id);
+
+    MainForm& form_;
+    WaitView* wait_;
+};
+
+}  // namespace korva::win32

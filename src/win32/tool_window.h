@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+// What the three tool windows share: a modeless dialog from a template, its binder, the stored
+// placement, the layout that lets path boxes and lists grow with the window, and the hand-over
+// between windows.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "dialogs/wait_view.h"
+#include "platform/settings.h"
+#include "win32/form_binder_win.h"
+
+namespace korva::win32 {
+
+class WinPrompter;
+
+// How a control follows a change of the window size: each edge moves by that percentage of the
+// change, so 0/100 grows with the window and 100/100 keeps the distance to the far edge.
+struct Anchor {
+    int id;
+    int left, right, top, bottom;
+};
+
+// Pixels per twip of the monitor the window is on: 15 twips per pixel at 96 DPI.
+int twips_per_pixel(HWND hwnd);
+
+class ToolWindow : public OwnerView {
+  public:
+    struct Design {
+        int dialog_id;
+        const char* window_name;
+        std::span<const ControlId> ids;
+        std::span<const Anchor> anchors;
+    };
+    ToolWindow(Design design, ControlTable controls, SettingsStore& settings,
+               WinPrompter& prompter);
+    virtual ~ToolWindow();
+    ToolWindow(const ToolWindow&) = delete;
+    ToolWindow& operator=(const ToolWindow&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    FormBinder& binder() { return *binder_; }
+
+    // The stored placement, applied while the window is still hidden; show() opens it in the
+    // stored state (normal, minimised or maximised).
+    void restore_placement();
+    void show();
+    void set_visible(bool visible) override;
+    // Stores the placement and ends the program, as closing any tool window does.
+    void close();
+    void set_height_twips(int height);
+
+    // Runs a core handler between reading the controls and showing the result; dialogs the
+    // handler opens belong to this window.
+    void run(const std::function<void()>& handler);
+
+  protected:
+    // A command of one of the window's controls; the user's, never one sent while pushing.
+    virtual void on_command(int id, int code, HWND control) = 0;
+    // After every push: what the binder cannot carry (list extent, focus requests).
+    virtual void after_push() {}
+    virtual INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    // The caret goes to the start of a folder box that gets the focus, after the dialog
+    // manager has selected the whole text.
+    static void caret_to_start(HWND edit);
+
+    WinPrompter& prompter_;
+
+  private:
+    static INT_PTR CALLBACK dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    void record_layout();
+    void apply_layout();
+
+    struct Laid {
+        HWND hwnd;
+        RECT rect;
+        Anchor anchor;
+    };
+
+    Design design_;
+    ControlTable controls_;
+    SettingsStore& settings_;
+    HWND hwnd_ = nullptr;
+    std::unique_ptr<FormBinder> binder_;
+    std::vector<Laid> layout_;
+    SIZE design_size_{};
+    int first_show_ = SW_SHOWNORMAL;
+    bool shown_ = false;
+};
+
+// The current window shrinks, pauses, and the other appears where it stood, so the user sees
+// one window change its face rather than two windows.
+void hand_over(ToolWindow& from, ToolWindow& to);
+
+// Lets the windows repaint while Create works, without taking the user's clicks.
+void pump_paint_messages();
+
+}  // namespace korva::win32
