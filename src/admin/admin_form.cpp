@@ -72,8 +72,14 @@ std::string program_base_name(const std::string& program) {
 
 AdminForm::AdminForm(const Context& main_ctx, const std::string& LangSelect)
     : catalogue_(main_ctx.catalogue.with_section(LangSelect + "2", kDialogBuffer)),
-      ctx_{catalogue_,    main_ctx.prompter,       main_ctx.fs,           main_ctx.codepage,
-           main_ctx.pump, main_ctx.program_folder, main_ctx.system_folder} {}
+      // No package language here: the launcher is for machines of the catalogue's language.
+      ctx_{catalogue_,
+           main_ctx.prompter,
+           main_ctx.fs,
+           language_codepage(catalogue_),
+           main_ctx.pump,
+           main_ctx.program_folder,
+           main_ctx.system_folder} {}
 
 ControlTable AdminForm::controls() {
     return {{"Admin_Setting", &Admin_Setting},
@@ -123,8 +129,10 @@ bool AdminForm::Form_Load(const std::string& main_caption) {
 }
 
 bool AdminForm::Check_Value_UserI() {
-    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text, catalogue_,
-                                ctx_.prompter);
+    return check_account_fields(
+        Acount_Name.text, Domain_Name.text, Password.text,
+        {Lbl_Acount_Name.caption, Lbl_Domain_Name.caption, Lbl_Password.caption}, ctx_.codepage,
+        catalogue_, ctx_.prompter);
 }
 
 void AdminForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {

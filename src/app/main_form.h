@@ -58,9 +58,13 @@ class MainForm {
     bool Printer_Add_Check();
     // The printer the entry fields describe, as Add stores it (Create appends the same).
     PrinterEntry typed_printer_entry() const;
-    // False after the MsgErrCtrlChar message when that printer holds a control character, or
-    // after MsgErrChar when it holds a "," (its model part too) or a name with a '"' or "%".
+    // False after the MsgErrCtrlChar message when that printer holds a control character, after
+    // MsgErrChar when it holds a "," (its model part too) or a name with a '"' or "%", or after
+    // MsgErrCodePage when a typed field does not fit the code page.
     bool check_entry_chars();
+    // The package files are written in the code page of the chosen package language, or of the
+    // catalogue's language while none is chosen; Add, Delete and Create take it afresh.
+    void use_package_codepage();
     // Horizontal extent of Printer_List in pixels, recomputed after Add and Delete.
     int printer_list_extent_px = 0;
     int twips_per_pixel = 15;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "dialogs/account_check.h"
 #include "package/file_copy.h"
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
@@ -54,9 +55,23 @@ bool main_File_Copy(MainForm& f, WaitView& wait) {
     return File_Copy(in, ctx);
 }
 
+// Lines added under another package language, or model names of the package, may not fit the
+// code page chosen now.
+bool list_fits_code_page(MainForm& f) {
+    const Context& ctx = f.context();
+    for (const std::string& line : f.Printer_List.list->items) {
+        if (!check_code_page({{f.Frame5.caption, line}}, ctx.codepage, ctx.catalogue,
+                             ctx.prompter)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The checks and generators in their order; false at the first one that stops.
 bool create_package(MainForm& f, WaitView& wait) {
     const bool silent = f.Chk_SI.value == 1;
+    f.use_package_codepage();
     if (silent && f.Check_Out_Value()) {
         // A printer typed but not added is taken along, but never one that would break its line.
         if (!f.check_entry_chars())
@@ -67,6 +82,8 @@ bool create_package(MainForm& f, WaitView& wait) {
             entry_list_extent_px(list.items, f.context().codepage, f.twips_per_pixel);
     }
     if (!f.Check_Value())
+        return false;
+    if (silent && !list_fits_code_page(f))
         return false;
 
     wait.refresh();

@@ -35,8 +35,9 @@ bool MainForm::Check_Value() {
 }
 
 bool MainForm::Check_Value_UserI() {
-    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text, ctx_.catalogue,
-                                ctx_.prompter);
+    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text,
+                                {Label6.caption, Label8.caption, Label9.caption}, ctx_.codepage,
+                                ctx_.catalogue, ctx_.prompter);
 }
 
 bool MainForm::Check_Value_SI() {
@@ -92,7 +93,19 @@ bool MainForm::check_entry_chars() {
         ctx_.catalogue.show(ctx_.prompter, "MsgErrChar");
         return false;
     }
-    return true;
+    // Only what the line stores: a QX entry keeps no port number, a RAW entry no queue.
+    const auto stored = entry_fields(entry);
+    return check_code_page({{Label5.caption, stored[0]},
+                            {Label4.caption, stored[1]},
+                            {Label12.caption, stored[4]},
+                            {Label13.caption, stored[5]}},
+                           ctx_.codepage, ctx_.catalogue, ctx_.prompter);
+}
+
+void MainForm::use_package_codepage() {
+    const std::string language = pkg.chosen_lang_code();
+    ctx_.codepage =
+        language.empty() ? language_codepage(ctx_.catalogue) : CodePage::for_language(language);
 }
 
 // ---- adding and deleting
@@ -103,6 +116,7 @@ static void update_extent(MainForm& f, const CodePage& cp) {
 }
 
 void MainForm::Add_Click() {
+    use_package_codepage();
     if (Check_Value_SI() && Printer_Add_Check() && check_entry_chars()) {
         ListState& list = *Printer_List.list;
         list.add(entry_line(typed_printer_entry(), list.count() + 1));
@@ -119,6 +133,7 @@ void MainForm::Delete_Click() {
     for (std::size_t i = 0; i < list.items.size(); ++i) {
         list.items[i] = renumber_entry(list.items[i], static_cast<int>(i) + 1);
     }
+    use_package_codepage();
     update_extent(*this, ctx_.codepage);
     Printer_Name.text.clear();
     IP_Address.text.clear();

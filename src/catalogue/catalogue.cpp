@@ -48,6 +48,10 @@ CodePage catalogue_codepage(const std::string& tool_sii_path) {
     return CodePage::system();
 }
 
+CodePage language_codepage(const Catalogue& catalogue) {
+    return CodePage::for_language(catalogue.read("Languages", "Default"));
+}
+
 Catalogue::Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len)
     : Catalogue(tool_sii_path, std::move(section), buffer_len, catalogue_codepage(tool_sii_path)) {}
 
@@ -82,6 +86,25 @@ std::string Catalogue::message_text(const std::string& key,
 void Catalogue::show(Prompter& prompter, const std::string& key,
                      const std::optional<std::string>& second) const {
     prompter.message(message_text(key, second), text("MsgErr"));
+}
+
+void Catalogue::show_filled(Prompter& prompter, const std::string& key,
+                            const std::vector<std::string>& arguments) const {
+    const std::string pattern = text(key);
+    std::string message;
+    // One pass, so that an argument holding "%1" is shown as it is.
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const std::size_t n = i + 1 < pattern.size()
+                                  ? static_cast<std::size_t>(pattern[i + 1] - '1')
+                                  : arguments.size();
+        if (pattern[i] == '%' && n < arguments.size() && n < 9) {
+            message += arguments[n];
+            ++i;
+        } else {
+            message += pattern[i];
+        }
+    }
+    prompter.message(message, text("MsgErr"));
 }
 
 }  // namespace korva

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -32,6 +33,12 @@ LanguageChoice choose_language(const std::string& tool_sii_path);
 // ANSI code page (catalogues kept on Windows machines), so one file serves every code page.
 CodePage catalogue_codepage(const std::string& tool_sii_path);
 
+class Catalogue;
+
+// The code page of package files made by a window that has no package language: that of the
+// catalogue's own language ([Languages] Default).
+CodePage language_codepage(const Catalogue& catalogue);
+
 class Catalogue {
   public:
     Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len);
@@ -57,6 +64,9 @@ class Catalogue {
     // Shows that text with the title of "MsgErr", OK only.
     void show(Prompter& prompter, const std::string& key,
               const std::optional<std::string>& second = std::nullopt) const;
+    // The same for one key whose "%1", "%2", ... stand for the arguments in turn.
+    void show_filled(Prompter& prompter, const std::string& key,
+                     const std::vector<std::string>& arguments) const;
 
   private:
     std::string path_;

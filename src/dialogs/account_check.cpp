@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "catalogue/catalogue.h"
+#include "platform/codepage.h"
 
 namespace korva {
 
@@ -24,9 +25,21 @@ bool holds_control_char(std::string_view text) {
     });
 }
 
+bool check_code_page(std::initializer_list<TypedValue> values, const CodePage& cp,
+                     const Catalogue& catalogue, Prompter& prompter) {
+    for (const TypedValue& typed : values) {
+        if (!cp.can_hold(typed.value)) {
+            catalogue.show_filled(prompter, "MsgErrCodePage",
+                                  {typed.label, std::to_string(cp.number())});
+            return false;
+        }
+    }
+    return true;
+}
+
 bool check_account_fields(const std::string& account, const std::string& domain,
-                          const std::string& password, const Catalogue& catalogue,
-                          Prompter& prompter) {
+                          const std::string& password, const AccountLabels& labels,
+                          const CodePage& cp, const Catalogue& catalogue, Prompter& prompter) {
     if (account.empty()) {
         catalogue.show(prompter, "MsgErrAcc");
         return false;
@@ -45,7 +58,9 @@ bool check_account_fields(const std::string& account, const std::string& domain,
         catalogue.show(prompter, "MsgErrQuote");
         return false;
     }
-    return true;
+    return check_code_page(
+        {{labels.account, account}, {labels.domain, domain}, {labels.password, password}}, cp,
+        catalogue, prompter);
 }
 
 }  // namespace korva

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 #include "dialogs/account_check.h"
 #include "source/folder_check.h"
@@ -85,7 +86,8 @@ RemForm::RemForm(const Context& ctx, const std::string& LangSelect)
       drivers("Txt_DelDriver", Txt_DelDriver, Lst_DelDriver, Cmd_DelDriverAdd, Cmd_DelDriverDel),
       catalogue_(ctx.catalogue.with_section(LangSelect + "2", kDialogBuffer)),
       selector_catalogue_(ctx.catalogue.with_section(LangSelect, kDialogBuffer)),
-      ctx_{catalogue_, ctx.prompter,       ctx.fs,           ctx.codepage,
+      // No package language here: the removal package is for machines of the catalogue's.
+      ctx_{catalogue_, ctx.prompter,       ctx.fs,           language_codepage(catalogue_),
            ctx.pump,   ctx.program_folder, ctx.system_folder} {}
 
 ControlTable RemForm::controls() {
@@ -243,6 +245,15 @@ bool RemForm::Check_Value() {
             return false;
         }
     }
+    for (const auto& [frame, list] :
+         {std::pair{&Fra_DelPrinter, &Lst_DelPrinter}, std::pair{&Fra_DelDriver, &Lst_DelDriver}}) {
+        for (const std::string& item : list->list->items) {
+            if (!check_code_page({{frame->caption, item}}, ctx_.codepage, catalogue_,
+                                 ctx_.prompter)) {
+                return false;
+            }
+        }
+    }
     if (Chk_UserI.value == 1)
         return Check_Value_UserI();
     return true;
@@ -250,8 +261,10 @@ bool RemForm::Check_Value() {
 
 // The password may be empty: some administrator accounts have none.
 bool RemForm::Check_Value_UserI() {
-    return check_account_fields(Acount_Name.text, Domain_Name.text, Password.text, catalogue_,
-                                ctx_.prompter);
+    return check_account_fields(
+        Acount_Name.text, Domain_Name.text, Password.text,
+        {Lbl_Acount_Name.caption, Lbl_Domain_Name.caption, Lbl_Password.caption}, ctx_.codepage,
+        catalogue_, ctx_.prompter);
 }
 
 // The removal package has no source package to read again once the folders are settled.

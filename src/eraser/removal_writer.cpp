@@ -62,6 +62,15 @@ void write_model_section(FileSystem& fs, const std::string& path, const std::str
     }
 }
 
+// The profile writer would put '?' in place of a character the code page lacks: a name that
+// removes some other printer, or none.
+void require_code_page_fit(const std::vector<std::string>& names, const CodePage& cp) {
+    for (const std::string& name : names) {
+        if (!cp.can_hold(name))
+            throw PlatformError("A name has no place in the code page", cp.name());
+    }
+}
+
 }  // namespace
 
 std::string PortMonitorDelete_value(int Chk_QX0, int Chk_QX1) {
@@ -93,6 +102,8 @@ bool Write_SetupSii(const RemovalPackage& package, const Context& ctx) {
         // opens under this name, so it is the one to update, never a second file beside it.
         const auto copied = ctx.fs.list(package.output + kSetupSii, false);
         const std::string path = package.output + (copied.empty() ? kSetupSii : copied.front());
+        require_code_page_fit(package.printers, ctx.codepage);
+        require_code_page_fit(package.drivers, ctx.codepage);
         FileSystem& fs = ctx.fs;
         profile::write_string(fs, path, "Setup", "Type", package.show_dialog ? "1" : "2",
                               ctx.codepage);

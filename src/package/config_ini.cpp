@@ -147,7 +147,7 @@ bool Create_ConfigINI(std::vector<std::string>& Printer_List, const ConfigOption
         FileSystem& fs = ctx.fs;
         const std::string txt = output_folder + "Config.txt";
         const std::string ini = output_folder + "Config.ini";
-        fs.write_file(txt, ctx.codepage.to_ansi(text));
+        fs.write_file(txt, ctx.codepage.to_ansi_exact(text));
         if (fs.file_exists(ini))
             fs.delete_file(ini, false);
         fs.rename(txt, ini);

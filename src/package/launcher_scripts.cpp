@@ -292,7 +292,7 @@ void write_encoded_script(const std::string& output_folder, const std::string& b
     try {
         // The text holds the password in clear: nobody but the owner may read it, and it is
         // gone again before this returns.
-        fs.write_file(txt, ctx.codepage.to_ansi(text), true);
+        fs.write_file(txt, ctx.codepage.to_ansi_exact(text), true);
         clear_name(fs, output_folder, base_vbs);
         fs.rename(txt, vbs);
         // An older .vbe would pass the check below although the encoder wrote nothing.

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/error.h"
+
 namespace korva {
 
 namespace {
@@ -197,6 +199,17 @@ CodePage::CodePage(std::string iconv_name)
     : name_(std::move(iconv_name)), number_(number_of(name_)), dbcs_kind_(kind_of(number_)) {
     // Fail here, with the name, rather than at the first file.
     check_convertible();
+}
+
+bool CodePage::can_hold(std::string_view utf8) const {
+    return from_ansi(to_ansi(utf8)) == utf8;
+}
+
+std::string CodePage::to_ansi_exact(std::string_view utf8) const {
+    std::string ansi = to_ansi(utf8);
+    if (from_ansi(ansi) != utf8)
+        throw PlatformError("A character has no place in the code page", name_);
+    return ansi;
 }
 
 std::size_t CodePage::ansi_length(std::string_view utf8) const {

@@ -29,8 +29,21 @@ class CodePage {
     // Throws PlatformError when the system cannot convert it: iconv does not know the name, or on
     // Windows it names no installed code page.
     explicit CodePage(std::string iconv_name);
+    // The code page that the Windows machines a package in this language (an id such as "0x0011")
+    // is made for read their files in. On Windows the system's own; elsewhere KORVA_CODEPAGE when
+    // set to other than UTF-8, else the language's ANSI code page, Western (1252) for any
+    // language not East Asian.
+    static CodePage for_language(const std::string& language_id);
 
     const std::string& name() const { return name_; }
+    // The Windows code page number, 0 when the name stands for none.
+    unsigned number() const { return number_; }
+
+    // True when every character of the text has bytes of its own in this code page and comes back
+    // from them unchanged: no '?' and no look-alike stands in for it.
+    bool can_hold(std::string_view utf8) const;
+    // The text in this code page; throws PlatformError rather than lose a character.
+    std::string to_ansi_exact(std::string_view utf8) const;
 
     // Lossy only for characters the code page cannot hold; those become '?'.
     std::string to_ansi(std::string_view utf8) const;

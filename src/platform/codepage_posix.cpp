@@ -126,6 +126,21 @@ CodePage CodePage::system() {
     return named;
 }
 
+CodePage CodePage::for_language(const std::string& language_id) {
+    // No Windows program reads a package file in UTF-8, whatever the environment says.
+    if (const char* env = std::getenv("KORVA_CODEPAGE"); env != nullptr && *env != '\0') {
+        if (CodePage chosen(env); chosen.number_ != kUtf8)
+            return chosen;
+    }
+    static constexpr std::pair<const char*, const char*> kEastAsian[] = {
+        {"0x0011", "CP932"}, {"0x0804", "CP936"}, {"0x0404", "CP950"}, {"0x0012", "CP949"}};
+    for (const auto& [id, name] : kEastAsian) {
+        if (language_id == id)
+            return CodePage(name);
+    }
+    return CodePage("CP1252");
+}
+
 void CodePage::check_convertible() const {
     converter(name_, "UTF-8");
     converter("UTF-8", name_);

@@ -144,6 +144,12 @@ CodePage CodePage::system() {
     return CodePage("CP" + std::to_string(::GetACP()));
 }
 
+// The Windows programs that read the package run on this machine's kind of system, and read
+// nothing but its ANSI code page.
+CodePage CodePage::for_language(const std::string&) {
+    return system();
+}
+
 void CodePage::check_convertible() const {
     if (number_ == 0 || !::IsValidCodePage(number_))
         throw PlatformError("Unknown code page", name_);

@@ -36,7 +36,8 @@ class FileSystem {
 
     // Directory listing: names matching a pattern whose last component may hold '*' and '?'
     // (matched without regard to case, like Windows), in the same order. Folders are included
-    // when include_folders is true. An unreadable or missing folder gives an empty list.
+    // when include_folders is true. A missing folder gives an empty list; one that cannot
+    // be listed throws.
     virtual std::vector<std::string> list(const std::string& pattern, bool include_folders) = 0;
 
     // Source may hold wildcards in its last component. Destination is a folder path ending in the

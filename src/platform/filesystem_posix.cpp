@@ -218,7 +218,11 @@ std::vector<Match> resolve(const std::string& pattern, Want want,
         }
     }
     std::vector<Entry> entries;
-    read_folder(folder, entries);
+    // A folder that is missing holds no match; one that cannot be listed is a failure, never an
+    // empty folder (a package without its installer would pass for a good one).
+    if (const int error = read_folder(folder, entries);
+        error != 0 && error != ENOENT && error != ENOTDIR)
+        fail("Cannot read the folder", folder, error);
     for (auto& entry : entries) {
         if (wanted(entry.kind, want) && wildcard_match(name, entry.name))
             matches.push_back({entry.name, folder + entry.name, entry.kind, entry.link});
@@ -398,7 +402,9 @@ class Copier {
 
     const CopyProgress& progress_;
     std::uint64_t& bytes_done_;
-    std::vector<std::pair<dev_t, ino_t>> open_folders_;
+    // Every source folder this copy has taken, so a folder reached again through a link is
+    // copied once: links can otherwise multiply a tree without end.
+    std::set<std::pair<dev_t, ino_t>> copied_folders_;
     std::set<std::pair<dev_t, ino_t>> written_folders_;
     std::vector<char> buffer_;
 };
@@ -489,10 +495,9 @@ void Copier::tree(const std::string& source, const std::string& destination) {
     if (::stat(source.c_str(), &st) != 0)
         fail("Cannot read the folder", source, errno);
     const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
-    // A link back to a folder that is being copied, or into the copy itself, would copy forever;
-    // it is left out.
-    if (std::find(open_folders_.begin(), open_folders_.end(), id) != open_folders_.end() ||
-        written_folders_.count(id) != 0)
+    // A folder reached again through a link, or a link into the copy itself, is left out: links
+    // could otherwise copy a tree forever or multiply it.
+    if (written_folders_.count(id) != 0 || !copied_folders_.insert(id).second)
         return;
 
     if (::mkdir(destination.c_str(), 0777) != 0) {
@@ -521,7 +526,6 @@ void Copier::tree(const std::string& source, const std::string& destination) {
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) { return windows_order(a.first, b.first); });
 
-    open_folders_.push_back(id);
     for (const auto& [name, type] : entries) {
         const std::string from = source + kPathSep + name;
         const std::string to = destination + kPathSep + name;
@@ -539,7 +543,6 @@ void Copier::tree(const std::string& source, const std::string& destination) {
             tree(from, to);
         }
     }
-    open_folders_.pop_back();
 }
 
 }  // namespace

@@ -302,7 +302,12 @@ std::vector<Match> resolve(const std::string& pattern, Want want,
         return matches;
     }
     std::vector<Entry> entries;
-    read_folder(base.wide, entries);
+    // A folder that is missing holds no match; one that cannot be listed is a failure, never an
+    // empty folder (a package without its installer would pass for a good one).
+    if (const DWORD error = read_folder(base.wide, entries);
+        error != 0 && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
+        error != ERROR_DIRECTORY && error != ERROR_INVALID_NAME)
+        fail("Cannot read the folder", base.text, error);
     for (const auto& entry : entries) {
         if (wildcard_match(name, entry.name))
             add(entry);
@@ -606,7 +611,9 @@ class Copier {
     // A callback failure cannot unwind through CopyFileExW; it cancels the copy and is thrown
     // afterwards.
     std::exception_ptr progress_failure_;
-    std::vector<FileId> open_folders_;
+    // Every source folder this copy has taken, so a folder reached again through a link is
+    // copied once: links can otherwise multiply a tree without end.
+    std::set<FileId> copied_folders_;
     std::set<FileId> written_folders_;
 };
 
@@ -672,10 +679,9 @@ void Copier::tree(const Item& source, const Item& destination) {
     if (const DWORD error = file_info(source.wide, info))
         fail("Cannot read the folder", source.text, error);
     const FileId id = id_of(info);
-    // A link or junction back to a folder that is being copied, or into the copy itself, would
-    // copy forever; it is left out.
-    if (std::find(open_folders_.begin(), open_folders_.end(), id) != open_folders_.end() ||
-        written_folders_.count(id) != 0)
+    // A folder reached again through a link or junction, or one into the copy itself, is left
+    // out: links could otherwise copy a tree forever or multiply it.
+    if (written_folders_.count(id) != 0 || !copied_folders_.insert(id).second)
         return;
 
     if (!::CreateDirectoryW(destination.wide.c_str(), nullptr)) {
@@ -691,7 +697,6 @@ void Copier::tree(const Item& source, const Item& destination) {
     std::vector<Entry> entries;
     if (const DWORD error = read_folder(source.wide, entries))
         fail("Cannot read the folder", source.text, error);
-    open_folders_.push_back(id);
     for (const auto& entry : entries) {
         const Item from = source.child(entry.wide_name);
         const Item to = destination.child(entry.wide_name);
@@ -700,7 +705,6 @@ void Copier::tree(const Item& source, const Item& destination) {
         else
             file(from, to);
     }
-    open_folders_.pop_back();
 }
 
 }  // namespace

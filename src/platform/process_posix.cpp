@@ -173,7 +173,8 @@ void expand_cabinet(const std::string& cabinet, const std::string& folder, const
     RealFileSystem files;
     std::string work;
     try {
-        std::string templ = destination + ".expand-XXXXXX";
+        // Beside, not inside: a work folder left behind must never pass for the archive's content.
+        std::string templ = destination.substr(0, destination.size() - 1) + ".expand-XXXXXX";
         if (::mkdtemp(templ.data()) == nullptr)
             throw PlatformError(
                 std::string("Cannot create a work folder (") + std::strerror(errno) + ")",

@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "qt/hand_over_qt.h"
 #include "app/placement.h"
+#include "qt/hand_over_qt.h"
 
 namespace korva {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "admin/admin_form.h"
-#include "qt/form_binder_qt.h"
 #include "dialogs/wait_view.h"
 #include "platform/settings.h"
+#include "qt/form_binder_qt.h"
 
 namespace korva {
 

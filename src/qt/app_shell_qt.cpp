@@ -7,14 +7,14 @@
 #include <QScreen>
 
 #include "admin/admin_form.h"
+#include "app/placement.h"
+#include "eraser/rem_form.h"
+#include "platform/process.h"
 #include "qt/admin_window.h"
 #include "qt/hand_over_qt.h"
-#include "app/placement.h"
 #include "qt/prompter_qt.h"
-#include "qt/wait_dialog.h"
-#include "eraser/rem_form.h"
 #include "qt/rem_window.h"
-#include "platform/process.h"
+#include "qt/wait_dialog.h"
 
 namespace korva {
 
@@ -38,7 +38,8 @@ void AppShell::start() {
     prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
     wait_ = std::make_unique<Wait_Dialog>(dialog_catalogue);
 
-    Context ctx{*catalogue_, *prompter_, real_file_system(), CodePage::system(), [] {}, "", ""};
+    Context ctx{*catalogue_, *prompter_, real_file_system(), language_codepage(*catalogue_), [] {},
+                "",          ""};
     ctx.program_folder = program_folder_;
     ctx.pump = [] { QCoreApplication::processEvents(); };
     main_form_ = std::make_unique<MainForm>(ctx);

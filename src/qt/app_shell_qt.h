@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "qt/main_window.h"
 #include "catalogue/catalogue.h"
 #include "platform/settings.h"
+#include "qt/main_window.h"
 
 namespace korva {
 

@@ -10,9 +10,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "qt/form_binder_qt.h"
 #include "app/placement.h"
 #include "platform/process.h"
+#include "qt/form_binder_qt.h"
 
 namespace korva {
 

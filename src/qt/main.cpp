@@ -2,10 +2,10 @@
 // The program's only entry point: the main window's start-up decides which tool is in front.
 #include <QApplication>
 
-#include "qt/app_shell_qt.h"
 #include "platform/error.h"
 #include "platform/path.h"
 #include "platform/process.h"
+#include "qt/app_shell_qt.h"
 #include "qt/settings_qt.h"
 
 int main(int argc, char** argv) {

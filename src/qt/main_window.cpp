@@ -19,8 +19,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "qt/hand_over_qt.h"
 #include "app/placement.h"
+#include "qt/hand_over_qt.h"
 
 namespace korva {
 

@@ -6,10 +6,10 @@
 #include <functional>
 #include <memory>
 
-#include "qt/form_binder_qt.h"
 #include "app/main_form.h"
 #include "dialogs/wait_view.h"
 #include "platform/settings.h"
+#include "qt/form_binder_qt.h"
 
 namespace korva {
 

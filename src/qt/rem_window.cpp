@@ -22,8 +22,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "qt/hand_over_qt.h"
 #include "app/placement.h"
+#include "qt/hand_over_qt.h"
 
 namespace korva::eraser {
 

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "qt/form_binder_qt.h"
 #include "dialogs/wait_view.h"
 #include "eraser/rem_form.h"
 #include "platform/settings.h"
+#include "qt/form_binder_qt.h"
 
 namespace korva::eraser {
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "catalogue/catalogue.h"
+#include "dialogs/account_check.h"
 #include "dialogs/prompter.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -67,6 +68,10 @@ OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Pr
             prompter.input(prompt, cat.text("MsgErrCreateFolder"), kDefaultSubFolder);
         if (!answer)
             return OutputChoice::Declined;
+        if (holds_control_char(*answer)) {
+            cat.show(prompter, "MsgErrCtrlChar");
+            continue;
+        }
         // A name that would not stay a single folder inside the output is treated like no name.
         if (!CheckFolderName(*answer)) {
             cat.show(prompter, "MsgErrCreateFName");

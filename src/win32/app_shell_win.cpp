@@ -3,6 +3,7 @@
 // finished when the other window takes its place.
 #include "win32/app_shell_win.h"
 
+#include "app/placement.h"
 #include "platform/process.h"
 
 namespace korva::win32 {
@@ -46,7 +47,8 @@ void AppShell::start() {
     prompter_ =
         std::make_unique<WinPrompter>(catalogue_->with_section(lang_.LangSelect, kDialogBuffer));
 
-    Context ctx{*catalogue_, *prompter_, real_file_system(), CodePage::system(), [] {}, "", ""};
+    Context ctx{*catalogue_, *prompter_, real_file_system(), language_codepage(*catalogue_), [] {},
+                "",          ""};
     ctx.program_folder = program_folder_;
     ctx.pump = pump_paint_messages;
     main_form_ = std::make_unique<MainForm>(ctx);
@@ -96,11 +98,15 @@ void AppShell::open_main_tool(int list_index) {
 void AppShell::open_admin_window() {
     admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
     admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *prompter_, *wait_);
-    admin_window_->restore_placement();
-    RECT r;
-    GetWindowRect(main_window_->hwnd(), &r);
-    SetWindowPos(admin_window_->hwnd(), nullptr, r.left, r.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The main window's position and width, but a height of its own: it holds no more than the
+    // account frame.
+    RECT main;
+    RECT own;
+    GetWindowRect(main_window_->hwnd(), &main);
+    GetWindowRect(admin_window_->hwnd(), &own);
+    SetWindowPos(admin_window_->hwnd(), nullptr, main.left, main.top,
+                 kWindowWidthTwips / twips_per_pixel(admin_window_->hwnd()), own.bottom - own.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     if (admin_window_->load(main_form_->Main.caption))
         hand_over(*main_window_, *admin_window_);
 }

@@ -78,6 +78,7 @@ constexpr Anchor kAnchors[] = {
     {IDC_MAIN_OUT_PATH, 0, kThird, 0, 0},
     {IDC_MAIN_COM_BROW, kThird, kThird, 0, 0},
     {IDC_MAIN_FRAME3, 0, kThird, 0, 0},
+    {IDC_MAIN_LABEL15, 0, kThird, 0, 0},
     {IDC_MAIN_LANGUAGE_NAME, 0, kThird, 0, 0},
     {IDC_MAIN_FRAME6, 0, kThird, 0, 0},
     {IDC_MAIN_ACOUNT_NAME, 0, kThird, 0, 0},

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Paths across the top, the package options and the account on the left, the two deletion lists
-// side by side; the paths and the lists take any growth of the window.
+// Paths across the top, each under its label (the input label is long in every language), the
+// package options and the account on the left, the two deletion lists side by side; the paths
+// and the lists take any growth of the window.
 #include "win32/rem_window_win.h"
 
 #include "app/placement.h"
@@ -52,7 +53,9 @@ constexpr ControlId kIds[] = {
 
 constexpr Anchor kAnchors[] = {
     {IDC_REM_LINE1, 0, 100, 0, 0},
+    {IDC_REM_LBL_IN_PATH, 0, 100, 0, 0},
     {IDC_REM_IN_PATH, 0, 100, 0, 0},
+    {IDC_REM_LBL_OUT_PATH, 0, 100, 0, 0},
     {IDC_REM_OUT_PATH, 0, 100, 0, 0},
     {IDC_REM_COM_BROW, 100, 100, 0, 0},
     {IDC_REM_FRA_DELPRINTER, 0, 50, 0, 100},

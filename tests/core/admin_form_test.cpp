@@ -49,7 +49,7 @@ std::string admin_catalogue(const std::optional<std::string>& prog_exe) {
           "MsgErrCtrlChar", "MsgErrQuote", "MsgErrProgExe"}) {
         sii += std::string(key) + "=" + key + "\r\n";
     }
-    return sii;
+    return sii + "MsgErrCodePage=MsgErrCodePage %1 %2\r\n";
 }
 
 std::string golden(const std::string& name) {
@@ -120,7 +120,8 @@ class AdminFormTest : public ::testing::Test {
     }
 
     std::string decoded(const std::string& vbe) {
-        return decode_script(test::read_file(program.path() / vbe), CodePage::system()).text;
+        return decode_script(test::read_file(program.path() / vbe), language_codepage(*catalogue))
+            .text;
     }
 
     TempDir program;
@@ -194,6 +195,7 @@ TEST_F(AdminFormTest, QuotesAndSendkeysCharactersAreEscaped) {
 // launchers whole: one argument of the run-as program, typed exactly by Sendkeys.
 TEST_F(AdminFormTest, HostileAccountValuesAreRefusedOrHandedOverWhole) {
     const std::string cjk = "\xE7\xAE\xA1\xE7\x90\x86\xE8\x80\x85";  // three CJK ideographs
+    const std::string western = std::to_string(CodePage::for_language("").number());
     const struct {
         std::string account, password, domain, message;
     } cases[] = {
@@ -206,7 +208,8 @@ TEST_F(AdminFormTest, HostileAccountValuesAreRefusedOrHandedOverWhole) {
         {"Admin", "pw", "CORP\\", "MsgErrQuote"},
         {" Ad min ", " p&(w)^% ", "CO RP", ""},
         {std::string(1000, 'a'), std::string(1000, 'p'), "CORP", ""},
-        {cjk, cjk, cjk, ""},
+        {"Admin", "pässΩ", "CORP", "MsgErrCodePage Lbl_Password " + western},
+        {cjk, cjk, cjk, "MsgErrCodePage Lbl_Acount_Name " + western},
     };
     install();
     for (const auto& c : cases) {

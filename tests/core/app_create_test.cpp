@@ -16,6 +16,7 @@
 #include "support/cabinet.h"
 #include "support/form_fixture.h"
 #include "support/recording_views.h"
+#include "support/script_decoder.h"
 #include "support/temp_dir.h"
 
 namespace korva {
@@ -281,6 +282,30 @@ TEST_F(CreateTest, PrinterOfAModelTheSourceNoLongerHasStopsBeforeTheCopy) {
     EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrInPath6\r\nMsgErrChk"});
     EXPECT_EQ(test::folder_tree(out), std::vector<std::string>{});
     EXPECT_EQ(views.calls.back(), "main shown");
+}
+
+// The example package's first language is Japanese: its files are for Japanese machines.
+TEST_F(CreateTest, JapanesePackageWritesItsFilesInCodePage932) {
+    if (CodePage::for_language("0x0011").number() != 932)
+        GTEST_SKIP() << "the package files are not written in code page 932 here";
+    tool_archive();
+    f.In_Path.text = example_package();
+    f.Out_Path.text = out;
+    prompter.kind_answers = {DriverKind::Printer};
+    f.set_Chk_SI(1);
+    f.pkg.Model_Name.index = 1;
+    f.IP_Address.text = "10.0.0.9";
+    f.Printer_Name.text = "経理部プリンタ";
+    f.Chk_UserI.value = 1;
+    f.Password.text = "秘密";
+    f.Com_OK_Click(views, views);
+    ASSERT_EQ(prompter.messages(), std::vector<std::string>{});
+    const CodePage japanese("CP932");
+    const std::string name = japanese.to_ansi("経理部プリンタ");
+    EXPECT_NE(test::read_file(out + "Config.ini").find(name), std::string::npos);
+    const std::string script = decode_script(test::read_file(out + "setup.vbe"), japanese).text;
+    EXPECT_NE(script.find(name), std::string::npos);
+    EXPECT_NE(script.find(japanese.to_ansi("秘密")), std::string::npos);
 }
 
 }  // namespace

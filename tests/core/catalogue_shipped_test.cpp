@@ -42,7 +42,7 @@ constexpr std::array kMainKeys = {
     "MsgErrCreateFName", "MsgErrCreateExit", "MsgErrCreateAnother", "MsgErrSilent",
     "MsgErrModel1", "MsgErrModel2", "MsgErrIP", "MsgErrAcc", "MsgErrDom", "MsgErrEmu",
     "MsgErrBlank", "MsgErrAdd", "MsgErrSame", "MsgErrDelOrChange", "MsgErrCopy", "MsgErrOneMore",
-    "MsgErrConfig", "MsgErrSetup", "MsgErrChar", "MsgErrCtrlChar", "MsgErrQuote",
+    "MsgErrConfig", "MsgErrSetup", "MsgErrChar", "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage",
     "MsgMore", "MsgWhich", "MsgSelect", "MsgDriver", "MsgPrn", "MsgFax", "MsgOk", "MsgCancel",
     "MsgCreate", "MsgFinish",
 };
@@ -59,7 +59,7 @@ constexpr std::array kWindow2Keys = {
     "MsgErrOutPath2", "MsgErrOutPath3", "MsgErrCreate1", "MsgErrCreate2", "MsgErrCreateName",
     "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCreateExit",
     "MsgErrCreateAnother", "MsgErrOutPath4", "MsgErrCopy", "MsgErrOneMore", "MsgErrSetup",
-    "MsgErrCtrlChar", "MsgErrQuote", "MsgErrProgExe",
+    "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage", "MsgErrProgExe",
 };
 
 // Button captions: the buttons are sized for a word or two.

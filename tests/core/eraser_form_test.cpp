@@ -76,8 +76,8 @@ const char* const kRemovalKeys[] = {"Lbl_In_Path",
 // The removal section's texts are their key names; Fra_QX is longer than the window's buffer.
 // The main section holds the selector's texts and, under the removal keys, texts that must not
 // show up in this window.
-std::string removal_catalogue() {
-    std::string text = "[StringEn2]\r\n";
+std::string removal_catalogue(const std::string& language = "0x0009") {
+    std::string text = "[Languages]\r\nDefault=" + language + "\r\n[StringEn2]\r\n";
     for (const char* key : kRemovalKeys)
         text += std::string(key) + "=" + key + "\r\n";
     text += "MsgErrCtrlChar=MsgErrCtrlChar\r\nMsgErrQuote=MsgErrQuote\r\n";
@@ -99,8 +99,9 @@ std::vector<std::string> tree(const fs::path& root) {
 }
 
 struct Fixture {
-    explicit Fixture(const std::string& View_Mode = "0")
-        : catalogue(program.write("Tool.sii", removal_catalogue()), "StringEn", kMainBuffer),
+    explicit Fixture(const std::string& View_Mode = "0", const std::string& language = "0x0009")
+        : catalogue(program.write("Tool.sii", removal_catalogue(language)), "StringEn",
+                    kMainBuffer),
           ctx{catalogue, prompter,         real_file_system(), CodePage::system(),
               [] {},     program.folder(), system.folder()},
           form(ctx, "StringEn") {
@@ -426,6 +427,21 @@ TEST(RemovalCreate, ExampleRemovalFolderEndToEnd) {
         EXPECT_EQ(tree(f.system.path()), user_install ? std::vector<std::string>{"screnc.exe"}
                                                       : std::vector<std::string>{});
     }
+}
+
+TEST(RemovalCreate, NamesAreWrittenInTheCodePageOfTheCatalogueLanguage) {
+    if (CodePage::for_language("0x0011").number() != 932)
+        GTEST_SKIP() << "the package files are not written in code page 932 here";
+    Fixture f("0", "0x0011");
+    test::TempDir out;
+    f.form.In_Path.text = example_folder().string();
+    f.form.Out_Path.text = out.path().string();
+    f.form.Lst_DelPrinter.list->add("経理部プリンタ");
+    Recorder recorder;
+    f.form.Com_OK_Click(recorder, recorder);
+    EXPECT_NE(test::read_file(out.path() / "Setup.sii")
+                  .find("Model1=" + CodePage("CP932").to_ansi("経理部プリンタ")),
+              std::string::npos);
 }
 
 TEST(RemovalChecks, ControlCharactersInAListEntryOrAnAccountFieldAreRefused) {

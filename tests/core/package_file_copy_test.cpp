@@ -27,8 +27,8 @@
 #include "platform/filesystem.h"
 #include "support/cabinet.h"
 #include "support/env_var.h"
-#include "support/host.h"
 #include "support/failing_file_system.h"
+#include "support/host.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -46,8 +46,8 @@ const std::vector<std::string> kEngineV5 = {"setup.exe", "setup.dll", "setup7.dl
 const char* const kCopyFailed = "MsgErrCopy\r\nMsgErrOneMore";
 
 void set_mtime(const fs::path& path, std::time_t seconds) {
-    fs::last_write_time(path, fs::file_time_type::clock::from_sys(
-                                  std::chrono::system_clock::from_time_t(seconds)));
+    fs::last_write_time(
+        path, fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(seconds)));
 }
 
 void make_read_only(const fs::path& path) {
@@ -134,9 +134,9 @@ TEST_F(FileCopyTest, SilentInstallTakesOnlyWhatTheInstallerNeeds) {
     archive(test::tool_entries());
     ASSERT_TRUE(copy(input(true, false)));
     EXPECT_TRUE(prompter.shown.empty());
-    const std::vector<std::string> expected = {"English/",     "English/printer.sii", "Font/",
-                                               "Font/f.ttf",   "QXPort/",         "QXPort/q.inf",
-                                               "prnsetup.sii", "setup.exe",       "setup.ini"};
+    const std::vector<std::string> expected = {
+        "English/",     "English/printer.sii", "Font/",     "Font/f.ttf", "QXPort/",
+        "QXPort/q.inf", "prnsetup.sii",        "setup.exe", "setup.ini"};
     EXPECT_EQ(test::folder_tree(out), expected);
 }
 

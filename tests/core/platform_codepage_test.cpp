@@ -156,6 +156,17 @@ TEST(CodePageTest, SystemCodePageFromEnvironmentElseUtf8) {
     EXPECT_EQ(CodePage::system().name(), "UTF-8");
 }
 
+TEST(CodePageTest, PackageLanguageChoosesTheCodePageUnlessTheEnvironmentDoes) {
+    if (test::kOnWindows)
+        GTEST_SKIP() << "Windows packages are for machines of the system's own code page";
+    ScopedEnv none("KORVA_CODEPAGE", "");
+    EXPECT_EQ(CodePage::for_language("0x0007").number(), 1252u);
+    ScopedEnv chosen("KORVA_CODEPAGE", "CP1251");
+    EXPECT_EQ(CodePage::for_language("0x0011").name(), "CP1251");
+    ScopedEnv utf8("KORVA_CODEPAGE", "UTF-8");
+    EXPECT_EQ(CodePage::for_language("0x0011").number(), 932u);
+}
+
 TEST(CodePageTest, UnknownCodePageIsReported) {
     EXPECT_THROW(CodePage("NO-SUCH-CODEPAGE-42"), PlatformError);
     EXPECT_THROW(CodePage("CP99999"), PlatformError);

@@ -391,6 +391,25 @@ TEST_F(FileSystemTest, CopyFolderEndsOnLinkLoopsAndCopiesFileLinksAsFiles) {
     EXPECT_FALSE(fs::exists(at("out/pkg/up/pkg")));
 }
 
+TEST_F(FileSystemTest, CopyFolderTakesEachRealFolderOnceHoweverManyLinksLeadThere) {
+    // Two links from each level to the next would copy 2^12 leaves.
+    constexpr int kLevels = 12;
+    for (int level = 0; level <= kLevels; ++level)
+        dir.write("src/pkg/L" + std::to_string(level) + "/f.txt", "x");
+    dir.mkdir("out");
+    for (int level = 0; level < kLevels; ++level) {
+        const std::string from = "src/pkg/L" + std::to_string(level) + "/";
+        const std::string next = at("src/pkg/L" + std::to_string(level + 1));
+        if (!make_link(next, at(from + "a"), true) || !make_link(next, at(from + "b"), true))
+            GTEST_SKIP() << kNoLinks;
+    }
+    files.copy_folder(at("src/pkg"), at("out/"));
+    std::size_t copied_files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(at("out")))
+        copied_files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(copied_files, static_cast<std::size_t>(kLevels + 1));
+}
+
 TEST_F(FileSystemTest, ProgressCountsAllBytesOfACopy) {
     const std::size_t big = (11u << 20) + 5;
     dir.write("src/pkg/big.bin", std::string(big, 'x'));

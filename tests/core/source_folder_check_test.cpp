@@ -12,8 +12,8 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "source/folder_check.h"
-#include "support/host.h"
 #include "support/failing_file_system.h"
+#include "support/host.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -28,13 +28,14 @@ TEST(CheckFolderName, RefusesNamesThatAreNotOneFolderHere) {
         bool accepted;
     };
     const Case cases[] = {
-        {"", false},      {"   ", false}, {"a:b", false},    {"a*b", false},  {"a?b", false},
-        {"a<b", false},   {"a>b", false}, {"a|b", false},    {"a\\b", false}, {"a/b", false},
-        {".", false},     {"..", false},  {" .. ", false},   {"...", false},  {"Drivers 2", true},
-        {"a\"b", true},   {"Font", true}, {".hidden", true}, {"v1.2", true},  {" Font", true},
-        {"日本語", true},   {"CON", false},  {"prn", false},    {"Aux.txt", false},
-        {"nul ", false},  {"COM1", false}, {"lpt9.log", false}, {"COM0", true},  {"LPT10", true},
-        {"CONSOLE", true}, {"nul2", true},
+        {"", false},      {"   ", false},    {"a:b", false},      {"a*b", false},
+        {"a?b", false},   {"a<b", false},    {"a>b", false},      {"a|b", false},
+        {"a\\b", false},  {"a/b", false},    {".", false},        {"..", false},
+        {" .. ", false},  {"...", false},    {"Drivers 2", true}, {"a\"b", true},
+        {"Font", true},   {".hidden", true}, {"v1.2", true},      {" Font", true},
+        {"日本語", true}, {"CON", false},    {"prn", false},      {"Aux.txt", false},
+        {"nul ", false},  {"COM1", false},   {"lpt9.log", false}, {"COM0", true},
+        {"LPT10", true},  {"CONSOLE", true}, {"nul2", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckFolderName(c.name), c.accepted) << c.name;
@@ -48,8 +49,8 @@ class FolderCheckTest : public ::testing::Test {
              {"MsgErr", "MsgErrChk", "MsgErrInOut", "MsgErrAnother", "MsgErrInPath2",
               "MsgErrInPath3", "MsgErrDrvPath", "MsgErrOutPath2", "MsgErrOutPath3",
               "MsgErrOutPath4", "MsgErrCreate1", "MsgErrCreate2", "MsgErrCreateName",
-              "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCreateExit",
-              "MsgErrCreateAnother"}) {
+              "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCtrlChar",
+              "MsgErrCreateExit", "MsgErrCreateAnother"}) {
             sii += std::string(key) + "=" + key + "\r\n";
         }
         catalogue_dir.write("Tool.sii", sii);
@@ -187,7 +188,7 @@ TEST_F(FolderCheckTest, OneQuestionThenNamesUntilAFreshOne) {
     in_path = src;
     out_path = out;
     prompter.yes_no_answers = {true};
-    prompter.input_answers = {"", "Exists", "file.txt", "..", "a:b", "   ", "New"};
+    prompter.input_answers = {"", "Exists", "file.txt", "..", "a:b", "   ", "Ne\nw", "New"};
     bool folder_there_at_reread = false;
     EXPECT_TRUE(check([&] { return folder_there_at_reread = fs::is_directory(out + "New"); }));
     EXPECT_TRUE(folder_there_at_reread);
@@ -195,7 +196,7 @@ TEST_F(FolderCheckTest, OneQuestionThenNamesUntilAFreshOne) {
 
     EXPECT_EQ(prompter.count("yesno"), 1);
     EXPECT_EQ(prompter.shown[0].text, "MsgErrOutPath3\r\nMsgErrCreate1");
-    EXPECT_EQ(prompter.count("input"), 7);
+    EXPECT_EQ(prompter.count("input"), 8);
     for (const test::Shown& s : prompter.shown) {
         if (s.kind != "input")
             continue;
@@ -208,7 +209,8 @@ TEST_F(FolderCheckTest, OneQuestionThenNamesUntilAFreshOne) {
                                                "MsgErrCreateExit\r\nMsgErrCreateAnother",
                                                "MsgErrCreateFName",
                                                "MsgErrCreateFName",
-                                               "MsgErrCreateFName"};
+                                               "MsgErrCreateFName",
+                                               "MsgErrCtrlChar"};
     EXPECT_EQ(prompter.messages(), expected);
 }
 

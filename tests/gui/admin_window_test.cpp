@@ -10,8 +10,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "qt/hand_over_qt.h"
 #include "platform/filesystem.h"
+#include "qt/hand_over_qt.h"
 #include "support/recording_views.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <regex>
 
+#include "platform/settings.h"
 #include "qt/app_shell_qt.h"
 #include "qt/hand_over_qt.h"
-#include "platform/settings.h"
 #include "support/temp_dir.h"
 
 using namespace korva;

@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/filesystem.h"
 #include "qt/hand_over_qt.h"
 #include "qt/rem_window.h"
-#include "platform/filesystem.h"
 #include "support/recording_views.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"

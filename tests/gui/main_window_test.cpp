@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "qt/app_shell_qt.h"
 #include "platform/settings.h"
+#include "qt/app_shell_qt.h"
 #include "support/temp_dir.h"
 
 using namespace korva;

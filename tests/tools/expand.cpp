@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
     std::string folder = cabinet.substr(0, cut + 1);
 
     ERF error{};
-    HFDI fdi = FDICreate(allocate, release, open_file, read_file, write_file, close_file,
-                         seek_file, cpuUNKNOWN, &error);
+    HFDI fdi = FDICreate(allocate, release, open_file, read_file, write_file, close_file, seek_file,
+                         cpuUNKNOWN, &error);
     if (fdi == nullptr)
         return 1;
     const bool done = FDICopy(fdi, name.data(), folder.data(), 0, notify, nullptr, nullptr);

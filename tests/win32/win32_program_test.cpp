@@ -303,7 +303,15 @@ void store(const char* key, const char* value) {
                     REG_SZ, value, static_cast<DWORD>(std::strlen(value) + 1));
 }
 
+// The prefix outlives the test: a placement left behind would open every later window there.
+struct ForgetPlacement {
+    ~ForgetPlacement() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\Tool");
+    }
+};
+
 TEST(Win32Program, PlacementReopensWhereAndHowTheWindowClosed) {
+    const ForgetPlacement forget;
     store("Left", "1500");
     store("Top", "1200");
     store("WindowState", "0");
@@ -339,7 +347,6 @@ TEST(Win32Program, PlacementReopensWhereAndHowTheWindowClosed) {
     main = third.wait_window(IDC_MAIN_COM_OK);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(poll([&] { return IsZoomed(main) != 0; }, 5s));
-    store("WindowState", "0");
 }
 
 }  // namespace
