@@ -37,9 +37,7 @@ void AdminWindow::build() {
     auto* frame = named<QGroupBox>("Fra_Admin");
     auto* grid = new QGridLayout(frame);
     auto* password = named<QLineEdit>("Password");
-    password->setEchoMode(QLineEdit::Password);
-    // The password shows as "*", as administrators know it from the account dialogs.
-    password->setStyleSheet("lineedit-password-character: 42;");
+    hide_password(password);
     const std::pair<const char*, QLineEdit*> rows[] = {
         {"Lbl_Acount_Name", named<QLineEdit>("Acount_Name")},
         {"Lbl_Domain_Name", named<QLineEdit>("Domain_Name")},

@@ -94,7 +94,7 @@ void AppShell::open_main_tool(int list_index) {
 void AppShell::open_admin_window() {
     admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
     admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *wait_);
-    admin_window_->move(main_window_->pos());
+    place_frame(admin_window_.get(), main_window_->pos());
     if (admin_window_->load(main_form_->Main.caption)) {
         hand_over(main_window_.get(), admin_window_.get());
     }

@@ -4,16 +4,64 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 
 namespace korva {
 
 static QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    const int before = selected_row(this);
+    QListWidget::keyPressEvent(event);
+    const int after = selected_row(this);
+    if (after >= 0 && after != before)
+        emit itemClicked(item(after));
+}
+
+int selected_row(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+namespace {
+
+class StarPasswordStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+}  // namespace
+
+void hide_password(QLineEdit* edit) {
+    // One style for all boxes, owned by the application, so it outlives every window.
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new StarPasswordStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    edit->setStyle(style);
+    edit->setEchoMode(QLineEdit::Password);
+}
+
+bool focus_with_caret_at_start(QLineEdit* edit, QEvent* focus_in) {
+    static_cast<QObject*>(edit)->event(focus_in);
+    edit->deselect();
+    edit->setCursorPosition(0);
+    return true;
 }
 
 FormBinder::FormBinder(QWidget* window, ControlTable controls)
@@ -89,7 +137,7 @@ void FormBinder::pull() {
             if (auto* combo = qobject_cast<QComboBox*>(widget)) {
                 list_control->list->index = combo->currentIndex();
             } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
-                list_control->list->index = list->currentRow();
+                list_control->list->index = selected_row(list);
             }
         } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             control->text = edit->text().toStdString();

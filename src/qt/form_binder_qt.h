@@ -3,6 +3,8 @@
 // edits back before every event, so windows hold no rules of their own.
 #pragma once
 
+#include <QLineEdit>
+#include <QListWidget>
 #include <QWidget>
 
 #include "app/control.h"
@@ -16,6 +18,27 @@ W* named(const char* name, QWidget* parent = nullptr) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
+
+// A list box whose keyboard selection reports a click, as a Windows list box does, so arrow keys
+// load an entry as the mouse does. Rows that only become current (a list taking the focus) are
+// no selection and report nothing.
+class ListBox : public QListWidget {
+  public:
+    using QListWidget::QListWidget;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The row the user selected, or -1: a current row without selection is not a choice.
+int selected_row(const QListWidget* list);
+
+// Password boxes show "*" for every character, whatever the platform style draws.
+void hide_password(QLineEdit* edit);
+
+// Lets the box take the focus, then puts the caret at the start with nothing selected, where Qt
+// would select all; returns true as the event is then handled.
+bool focus_with_caret_at_start(QLineEdit* edit, QEvent* focus_in);
 
 class FormBinder {
   public:

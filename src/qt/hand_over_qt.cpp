@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/placement.h"
@@ -23,11 +24,69 @@ int twips_per_pixel(const QWidget* widget) {
     return tpp > 0 ? tpp : 15;
 }
 
+namespace {
+
+// How long after showing a window its frame may still be moved into place: the window manager
+// frames a new window within a few event-loop rounds.
+constexpr int kFrameSettleMs = 1000;
+constexpr int kFramePollMs = 10;
+
+// Until the window manager has framed a window (X11 learns the frame only then), Qt places the
+// client area where the frame was asked to go, so each close and reopen would climb by the title
+// bar's height. Once the frame is known, the window is moved once to where its frame belongs.
+class FramePlacer : public QObject {
+  public:
+    FramePlacer(QWidget* window, QPoint frame_pos)
+        : QObject(window), window_(window), frame_pos_(frame_pos) {
+        setObjectName(QStringLiteral("frame_placer"));
+        window->installEventFilter(this);
+    }
+
+  protected:
+    // Framing moves no client area, so no event tells when it is done: the frame is looked at
+    // until it is known.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Show && !poll_.isActive()) {
+            connect(&poll_, &QTimer::timeout, this, [this] { place_once_framed(); });
+            poll_.start(kFramePollMs);
+            QTimer::singleShot(kFrameSettleMs, this, &QObject::deleteLater);
+        }
+        return false;
+    }
+
+  private:
+    void place_once_framed() {
+        if (!window_->isVisible() || window_->frameGeometry() == window_->geometry())
+            return;
+        // Only the misplacement itself is undone, never a move made since.
+        if (window_->windowState() == Qt::WindowNoState &&
+            window_->geometry().topLeft() == frame_pos_) {
+            window_->move(frame_pos_);
+        }
+        poll_.stop();
+        window_->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QWidget* window_;
+    QPoint frame_pos_;
+    QTimer poll_;
+};
+
+}  // namespace
+
+void place_frame(QWidget* window, QPoint frame_pos) {
+    delete window->findChild<QObject*>(QStringLiteral("frame_placer"), Qt::FindDirectChildrenOnly);
+    window->move(frame_pos);
+    if (!window->isVisible())
+        new FramePlacer(window, frame_pos);
+}
+
 void hand_over(QWidget* from, QWidget* to) {
     const int tpp = twips_per_pixel(from);
     from->resize(from->width(), kHandOverHeightTwips / tpp);
     sleep_ms(500);
-    to->move(from->pos());
+    place_frame(to, from->pos());
     to->show();
     from->hide();
     from->resize(from->width(), kWindowHeightTwips / tpp);
@@ -46,8 +105,8 @@ void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* li
 
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state) {
     const int tpp = twips_per_pixel(window);
-    // The stored position is the frame's, as saving reads it; move() places the frame.
-    window->move(left / tpp, top / tpp);
+    // The stored position is the frame's, as saving reads it.
+    place_frame(window, QPoint(left / tpp, top / tpp));
     window->resize(width / tpp, height / tpp);
     if (window_state == 2)
         window->setWindowState(Qt::WindowMaximized);

@@ -14,6 +14,10 @@ int twips_per_pixel(const QWidget* widget);
 
 void hand_over(QWidget* from, QWidget* to);
 
+// Puts the window's frame, not its client area, at the position, also for a window not yet
+// framed by the window manager.
+void place_frame(QWidget* window, QPoint frame_pos);
+
 // The tool selector both tool windows carry at their top, with its label and the line below.
 void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name);
 

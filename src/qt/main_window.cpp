@@ -75,7 +75,7 @@ QGroupBox* account_block() {
     layout->addWidget(labelled("Label6", named<QLineEdit>("Acount_Name")));
     layout->addWidget(labelled("Label8", named<QLineEdit>("Domain_Name")));
     auto* password = named<QLineEdit>("Password");
-    password->setEchoMode(QLineEdit::Password);
+    hide_password(password);
     layout->addWidget(labelled("Label9", password));
     return frame;
 }
@@ -138,7 +138,7 @@ QGroupBox* printers_block() {
     buttons->addWidget(named<QPushButton>("Delete"));
     buttons->addStretch();
     layout->addLayout(buttons, 2, 0, 1, 2);
-    auto* list = named<QListWidget>("Printer_List");
+    auto* list = named<ListBox>("Printer_List");
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(list, 3, 0, 1, 2);
     layout->setRowStretch(3, 1);
@@ -237,7 +237,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (edit && edit->objectName() == "Out_Path")
             run([this] { form_.Out_Path_GotFocus(); });
         if (edit)
-            edit->setCursorPosition(0);
+            return focus_with_caret_at_start(edit, event);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -74,9 +74,7 @@ QGroupBox* admin_block() {
     auto* frame = named<QGroupBox>("Fra_Admin");
     auto* grid = new QGridLayout(frame);
     auto* password = named<QLineEdit>("Password");
-    password->setEchoMode(QLineEdit::Password);
-    // The password shows as "*", as administrators know it from the account dialogs.
-    password->setStyleSheet("lineedit-password-character: 42;");
+    hide_password(password);
     const std::pair<const char*, QLineEdit*> rows[] = {
         {"Lbl_Acount_Name", named<QLineEdit>("Acount_Name")},
         {"Lbl_Password", password},
@@ -102,7 +100,7 @@ QGroupBox* deletion_block(const char* frame_name, const char* text, const char* 
     buttons->addWidget(named<QPushButton>(del));
     buttons->addStretch();
     layout->addLayout(buttons);
-    auto* entries = named<QListWidget>(list);
+    auto* entries = named<ListBox>(list);
     entries->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(entries, 1);
     return frame;
@@ -180,20 +178,15 @@ void RemWindow::connect_events() {
     on_click("Cmd_DelDriverAdd", [](RemForm& f) { f.Cmd_DelDriverAdd_Click(); });
     on_click("Cmd_DelDriverDel", [](RemForm& f) { f.Cmd_DelDriverDel_Click(); });
 
-    // A click and a keyboard move both pick the entry to edit; the whole text is then selected,
-    // so typing replaces it.
+    // A click and a keyboard selection both pick the entry to edit; the whole text is then
+    // selected, so typing replaces it. A row the list makes current by itself picks nothing.
     auto on_entry = [this](const char* list_name, const char* text_name,
                            std::function<void(RemForm&)> handler) {
         auto* list = findChild<QListWidget*>(QString::fromLatin1(list_name));
         auto* text = findChild<QLineEdit*>(QString::fromLatin1(text_name));
-        auto clicked = [this, text, handler] {
+        connect(list, &QListWidget::itemClicked, this, [this, text, handler] {
             run([this, &handler] { handler(form_); });
             text->selectAll();
-        };
-        connect(list, &QListWidget::itemClicked, this, clicked);
-        connect(list, &QListWidget::currentRowChanged, this, [clicked](int row) {
-            if (row >= 0)
-                clicked();
         });
     };
     on_entry("Lst_DelPrinter", "Txt_DelPrinter", [](RemForm& f) { f.Lst_DelPrinter_Click(); });
@@ -216,7 +209,7 @@ bool RemWindow::eventFilter(QObject* watched, QEvent* event) {
         if (edit && edit->objectName() == "Out_Path")
             run([this] { form_.Out_Path_GotFocus(); });
         if (edit)
-            edit->setCursorPosition(0);
+            return focus_with_caret_at_start(edit, event);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -75,6 +75,8 @@ class AdminWindowTest : public QObject {
         QCOMPARE(h.child<QLineEdit>("Password")->text(), QString());
         QCOMPARE(h.child<QLineEdit>("Password")->echoMode(), QLineEdit::Password);
         QCOMPARE(h.child<QLineEdit>("Acount_Name")->echoMode(), QLineEdit::Normal);
+        h.child<QLineEdit>("Password")->setText("pw");
+        QCOMPARE(h.child<QLineEdit>("Password")->displayText(), QString("**"));
         // The account fields sit inside the frame.
         for (const char* name : {"Acount_Name", "Domain_Name", "Password"}) {
             QVERIFY(h.child<QGroupBox>("Fra_Admin")->isAncestorOf(h.child<QLineEdit>(name)));

@@ -93,6 +93,8 @@ class RemWindowTest : public QObject {
             QVERIFY2(h.child<QWidget>(name), name);
         }
         QCOMPARE(h.child<QLineEdit>("Password")->echoMode(), QLineEdit::Password);
+        h.child<QLineEdit>("Password")->setText("pw");
+        QCOMPARE(h.child<QLineEdit>("Password")->displayText(), QString("**"));
         QVERIFY(h.child<QGroupBox>("Fra_Admin")->isAncestorOf(h.child<QLineEdit>("Password")));
         QVERIFY(!h.child<QLineEdit>("Acount_Name")->isEnabled());
         QCOMPARE(h.child<QComboBox>("cb_SelectSoft")->currentText(), QString("Remover"));
@@ -133,6 +135,28 @@ class RemWindowTest : public QObject {
         QCOMPARE(h.entries("Lst_DelPrinter"), QStringList({"Office 2F", "Lab"}));
         QCOMPARE(h.child<QPushButton>("Cmd_DelPrinterAdd")->text(), QString("Add P"));
         QVERIFY(!h.child<QPushButton>("Cmd_DelPrinterDel")->isEnabled());
+    }
+
+    // After Delete nothing is selected, even with the focus then on the list; arrow keys load an
+    // entry as a click does; a folder box taking the focus shows the start of its path.
+    void delete_returns_to_add_mode_keys_select_and_focus_shows_the_start() {
+        Harness h;
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        for (const char* name : {"P1", "P2"})
+            h.add("Txt_DelPrinter", "Cmd_DelPrinterAdd", name);
+        h.click_entry("Lst_DelPrinter", 1);
+        QTest::mouseClick(h.child<QPushButton>("Cmd_DelPrinterDel"), Qt::LeftButton);
+        h.add("Txt_DelPrinter", "Cmd_DelPrinterAdd", "P3");
+        QCOMPARE(h.entries("Lst_DelPrinter"), QStringList({"P1", "P3"}));
+        QTest::keyClick(h.child<QListWidget>("Lst_DelPrinter"), Qt::Key_Down);
+        QCOMPARE(h.child<QLineEdit>("Txt_DelPrinter")->text(), QString("P1"));
+
+        auto* out = h.child<QLineEdit>("Out_Path");
+        out->setText("/some/folder");
+        out->setFocus(Qt::TabFocusReason);
+        QCOMPARE(out->cursorPosition(), 0);
+        QVERIFY(!out->hasSelectedText());
     }
 
     void emptied_entry_stays_in_the_list() {

@@ -86,6 +86,8 @@ class MainWindowTest : public QObject {
         tick(child<QCheckBox>(p.window(), "Chk_UserI"));
         QVERIFY(child<QPushButton>(p.window(), "Com_OK")->isEnabled());
         QVERIFY(child<QLineEdit>(p.window(), "Password")->isEnabled());
+        QTest::keyClicks(child<QLineEdit>(p.window(), "Password"), "pw");
+        QCOMPARE(child<QLineEdit>(p.window(), "Password")->displayText(), QString("**"));
         QVERIFY(!child<QComboBox>(p.window(), "Model_Name")->isEnabled());
         tick(child<QCheckBox>(p.window(), "Chk_UserI"));
         QVERIFY(!child<QPushButton>(p.window(), "Com_OK")->isEnabled());
@@ -126,6 +128,15 @@ class MainWindowTest : public QObject {
         QVERIFY(child<QRadioButton>(w, "P_Standard")->isChecked());
         QCOMPARE(child<QLineEdit>(w, "Protocol_Raw")->text(), QString("9100"));
         QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("KORVA A3010 PCL6"));
+
+        // A row made current by tabbing in is no selection; a key selection is.
+        list->setCurrentRow(0, QItemSelectionModel::Clear | QItemSelectionModel::Current);
+        QTest::mouseClick(child<QPushButton>(w, "Delete"), Qt::LeftButton);
+        QCOMPARE(list->count(), 2);
+        list->setCurrentRow(0, QItemSelectionModel::Clear | QItemSelectionModel::Current);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(child<QRadioButton>(w, "P_Qx")->isChecked());
+        QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("Floor 2"));
     }
 };
 
