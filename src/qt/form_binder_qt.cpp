@@ -57,6 +57,17 @@ void hide_password(QLineEdit* edit) {
     edit->setEchoMode(QLineEdit::Password);
 }
 
+void add_labelled_rows(QGridLayout* grid,
+                       std::initializer_list<std::pair<const char*, QLineEdit*>> rows) {
+    int row = 0;
+    for (const auto& [label, field] : rows) {
+        grid->addWidget(named<QLabel>(label), row, 0);
+        grid->addWidget(field, row, 1);
+        ++row;
+    }
+    grid->setColumnStretch(1, 1);
+}
+
 bool focus_with_caret_at_start(QLineEdit* edit, QEvent* focus_in) {
     static_cast<QObject*>(edit)->event(focus_in);
     edit->deselect();

@@ -3,9 +3,12 @@
 // edits back before every event, so windows hold no rules of their own.
 #pragma once
 
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QWidget>
+#include <initializer_list>
+#include <utility>
 
 #include "app/control.h"
 
@@ -35,6 +38,10 @@ int selected_row(const QListWidget* list);
 
 // Password boxes show "*" for every character, whatever the platform style draws.
 void hide_password(QLineEdit* edit);
+
+// The account rows of the tool windows: each label beside its box, the boxes taking the width.
+void add_labelled_rows(QGridLayout* grid,
+                       std::initializer_list<std::pair<const char*, QLineEdit*>> rows);
 
 // Lets the box take the focus, then puts the caret at the start with nothing selected, where Qt
 // would select all; returns true as the event is then handled.

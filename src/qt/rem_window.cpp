@@ -75,18 +75,11 @@ QGroupBox* admin_block() {
     auto* grid = new QGridLayout(frame);
     auto* password = named<QLineEdit>("Password");
     hide_password(password);
-    const std::pair<const char*, QLineEdit*> rows[] = {
-        {"Lbl_Acount_Name", named<QLineEdit>("Acount_Name")},
-        {"Lbl_Password", password},
-        {"Lbl_Domain_Name", named<QLineEdit>("Domain_Name")},
-    };
-    int row = 0;
-    for (const auto& [label, field] : rows) {
-        grid->addWidget(named<QLabel>(label), row, 0);
-        grid->addWidget(field, row, 1);
-        ++row;
-    }
-    grid->setColumnStretch(1, 1);
+    add_labelled_rows(grid, {
+                                {"Lbl_Acount_Name", named<QLineEdit>("Acount_Name")},
+                                {"Lbl_Password", password},
+                                {"Lbl_Domain_Name", named<QLineEdit>("Domain_Name")},
+                            });
     return frame;
 }
 
