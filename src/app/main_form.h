@@ -65,6 +65,9 @@ class MainForm {
     // The package files are written in the code page of the chosen package language, or of the
     // catalogue's language while none is chosen; Add, Delete and Create take it afresh.
     void use_package_codepage();
+    // The model and emulation items whose choice builds exactly this model part of a list line;
+    // false when no pair of the package's lists does.
+    bool model_choice_of(const std::string& model_part, int& model_index, int& emu_index) const;
     // Horizontal extent of Printer_List in pixels, recomputed after Add and Delete.
     int printer_list_extent_px = 0;
     int twips_per_pixel = 15;

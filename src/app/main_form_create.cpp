@@ -22,7 +22,8 @@ ListResets window_resets(MainForm& f) {
 }
 
 // Both folder texts checked, the output emptied or a new sub-folder made, and the package state
-// rebuilt from the source as it is now.
+// rebuilt from the source as it is now. The lists' selections made here run their click handlers,
+// so a Create that stops later leaves the proposed printer name, not the typed one.
 bool main_Check_FolderPath(MainForm& f) {
     Context& ctx = f.context();
     f.pkg.Driver_Folder.clear();
@@ -30,10 +31,14 @@ bool main_Check_FolderPath(MainForm& f) {
         if (!In_Path_Check(f.pkg, ctx, f.In_Path.text)) {
             f.pkg.Model_Name.add(ctx.catalogue.text("MsgSilent"));
             f.pkg.Model_Name.index = 0;
+            f.Model_Name_Click();
             f.set_Chk_SI(0);
             return false;
         }
-        return Emu_Name_Get(f.pkg, ctx, window_resets(f));
+        if (!Emu_Name_Get(f.pkg, ctx, window_resets(f)))
+            return false;
+        f.Emu_Name_Click();
+        return true;
     };
     return Check_FolderPath(f.In_Path.text, f.Out_Path.text, ctx.catalogue, ctx.prompter, ctx.fs,
                             reread);

@@ -220,6 +220,11 @@ static bool find_exact_choice(const PackageState& pkg, const std::string& model_
     return found;
 }
 
+bool MainForm::model_choice_of(const std::string& model_part, int& model_index,
+                               int& emu_index) const {
+    return find_exact_choice(pkg, model_part, model_index, emu_index);
+}
+
 static int last_equal_item(const ListState& list, const std::string& text) {
     int found = -1;
     for (int i = 0; i < list.count(); ++i) {

@@ -18,8 +18,12 @@ std::string ToolSii_Path_for(const std::string& executable_folder) {
 }
 
 LanguageChoice choose_language(const std::string& tool_sii_path) {
-    Catalogue setup(tool_sii_path, "Setup", kMainBuffer);
-    const std::string selector = setup.read("Languages", "Default");
+    const Catalogue setup(tool_sii_path, "Setup", kMainBuffer);
+    return choose_language(tool_sii_path, setup.read("Languages", "Default"));
+}
+
+LanguageChoice choose_language(const std::string& tool_sii_path, const std::string& selector) {
+    const Catalogue setup(tool_sii_path, "Setup", kMainBuffer);
     LanguageChoice choice;
     // Only these two exact spellings name a language; anything else is a section name.
     if (selector == "0x0011") {

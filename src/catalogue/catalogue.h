@@ -28,6 +28,8 @@ struct LanguageChoice {
 
 // Chooses the language section from [Languages] Default and forms the main window title.
 LanguageChoice choose_language(const std::string& tool_sii_path);
+// The same for a selector given instead of [Languages] Default ("0x0011", "0x0009" or a section).
+LanguageChoice choose_language(const std::string& tool_sii_path, const std::string& selector);
 
 // The catalogue's own encoding: UTF-8 when the whole file is valid UTF-8 (as shipped), else the
 // ANSI code page (catalogues kept on Windows machines), so one file serves every code page.

@@ -479,6 +479,21 @@ void write_section(const std::string& path, const std::string& section,
     write_section(real_file_system(), path, section, lines, cp);
 }
 
+std::vector<SectionOutline> outline_bytes(const std::string& file_bytes, const CodePage& cp) {
+    std::vector<SectionOutline> sections;
+    for (const Line& line : parse(file_bytes, cp)) {
+        if (line.kind == Kind::header) {
+            sections.push_back({std::string(line.name), {}, {}});
+        } else if (!sections.empty() && line.kind == Kind::entry) {
+            sections.back().keys.emplace_back(line.name);
+        } else if (!sections.empty() && line.kind == Kind::text) {
+            sections.back().stray_lines.push_back(std::string(
+                trim_layout(std::string_view(file_bytes).substr(line.begin, line.content_end - line.begin))));
+        }
+    }
+    return sections;
+}
+
 std::string quoted_if_needed(std::string_view value) {
     const bool trimmed_on_read =
         !value.empty() && (is_layout_space(value.front()) || is_layout_space(value.back()));

@@ -47,6 +47,17 @@ void write_section(FileSystem& files, const std::string& path, const std::string
 void write_section(const std::string& path, const std::string& section,
                    const std::vector<std::string>& lines, const CodePage& cp = CodePage::system());
 
+// What a file holds, in order, for callers that must know every name in it (a file a person edits
+// by hand is checked for misspelt names): each section with its keys, and the lines inside a
+// section that are neither an entry nor a comment. Lines before the first section are ignored,
+// as the readers ignore them.
+struct SectionOutline {
+    std::string name;
+    std::vector<std::string> keys;
+    std::vector<std::string> stray_lines;
+};
+std::vector<SectionOutline> outline_bytes(const std::string& file_bytes, const CodePage& cp);
+
 // The value as a line "key=value" must hold it for the reader to give it back unchanged: in
 // double quotes when the reader would trim blanks at its ends or take off a pair of quotes.
 std::string quoted_if_needed(std::string_view value);

@@ -4,7 +4,9 @@
 #include "qt/app_shell_qt.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include "admin/admin_form.h"
 #include "app/placement.h"
@@ -17,6 +19,15 @@
 #include "qt/wait_dialog.h"
 
 namespace korva {
+
+namespace {
+
+// The language of Qt's own texts for a catalogue section; empty where Qt's English fits.
+QString qt_language(const std::string& LangSelect) {
+    return LangSelect == "StringJp" ? QStringLiteral("ja") : QString();
+}
+
+}  // namespace
 
 AppShell::AppShell(std::string program_folder, SettingsStore& settings)
     : program_folder_(std::move(program_folder)), settings_(settings) {}
@@ -33,6 +44,7 @@ AppShell::~AppShell() {
 void AppShell::start() {
     tool_sii_path_ = ToolSii_Path_for(program_folder_);
     lang_ = choose_language(tool_sii_path_);
+    load_qt_translation();
     catalogue_ = std::make_unique<Catalogue>(tool_sii_path_, lang_.LangSelect, kMainBuffer);
     const Catalogue dialog_catalogue = catalogue_->with_section(lang_.LangSelect, kDialogBuffer);
     prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
@@ -62,6 +74,22 @@ void AppShell::start() {
     }
 }
 
+// Windows shows its own buttons and folder picker in the system's language, so in a Japanese
+// window Yes, No, Cancel and the picker would otherwise be the only English left. Without the
+// translation files they stay English.
+void AppShell::load_qt_translation() {
+    const QString language = qt_language(lang_.LangSelect);
+    if (language.isEmpty())
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_") + language,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    qt_translation_ = std::move(translator);
+}
+
 QWidget* AppShell::removal_window() {
     return removal_window_.get();
 }
@@ -75,6 +103,7 @@ eraser::RemWindow& AppShell::ensure_removal_window() {
         removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);
         removal_window_ = std::make_unique<eraser::RemWindow>(*removal_form_, settings_, *wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
+        prompter_->set_owner(removal_window_.get());
         removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
     }
     return *removal_window_;
@@ -82,19 +111,26 @@ eraser::RemWindow& AppShell::ensure_removal_window() {
 
 void AppShell::open_removal_tool(int list_index) {
     eraser::RemWindow& removal = ensure_removal_window();
-    hand_over(main_window_.get(), &removal);
+    bring_to_front(main_window_.get(), &removal);
     removal.select_tool(list_index);
 }
 
 void AppShell::open_main_tool(int list_index) {
-    hand_over(removal_window_.get(), main_window_.get());
+    bring_to_front(removal_window_.get(), main_window_.get());
     main_window_->select_tool(list_index);
+}
+
+// The dialogs belong to the window that asks, and only the window in front can ask.
+void AppShell::bring_to_front(QWidget* from, QWidget* to) {
+    hand_over(from, to);
+    prompter_->set_owner(to);
 }
 
 void AppShell::open_admin_window() {
     admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
     admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *wait_);
     place_frame(admin_window_.get(), main_window_->pos());
+    prompter_->set_owner(admin_window_.get());
     if (admin_window_->load(main_form_->Main.caption)) {
         hand_over(main_window_.get(), admin_window_.get());
     }

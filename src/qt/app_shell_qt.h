@@ -12,6 +12,8 @@
 #include "platform/settings.h"
 #include "qt/main_window.h"
 
+class QTranslator;
+
 namespace korva {
 
 class QtPrompter;
@@ -41,7 +43,9 @@ class AppShell {
     const std::string& ToolSii_Path() const { return tool_sii_path_; }
 
   private:
+    void load_qt_translation();
     eraser::RemWindow& ensure_removal_window();
+    void bring_to_front(QWidget* from, QWidget* to);
     void open_removal_tool(int list_index);
     void open_main_tool(int list_index);
     void open_admin_window();
@@ -50,6 +54,7 @@ class AppShell {
     SettingsStore& settings_;
     std::string tool_sii_path_;
     LanguageChoice lang_;
+    std::unique_ptr<QTranslator> qt_translation_;
     std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<QtPrompter> prompter_;
     std::unique_ptr<Wait_Dialog> wait_;

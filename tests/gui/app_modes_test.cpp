@@ -55,6 +55,16 @@ struct Program {
 class AppModesTest : public QObject {
     Q_OBJECT
   private slots:
+    void measure() {
+        for (const char* mode : {"0", "2", "99"}) {
+            Program p(mode);
+            for (QWidget* w : {(QWidget*)&p.shell->main_window(), p.shell->removal_window(), p.shell->admin_window()}) {
+                if (!w) continue;
+                w->ensurePolished();
+                qDebug() << mode << w->objectName() << "min" << w->minimumSizeHint() << w->minimumSize() << "size" << w->size() << "hint" << w->sizeHint();
+            }
+        }
+    }
     void modeZeroOffersBothToolsInTheMainWindow() {
         Program p("0");
         QVERIFY(p.shell->main_window().isVisible());

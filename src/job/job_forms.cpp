@@ -1,0 +1,267 @@
+// SPDX-License-Identifier: MIT
+// Putting a job into a window is typing and clicking in the window's order: the source first and
+// silent install ticked, so the package is analysed before its models and languages are chosen.
+#include "job/job_forms.h"
+
+#include <algorithm>
+
+#include "admin/admin_form.h"
+#include "app/main_form.h"
+#include "eraser/rem_form.h"
+#include "platform/console.h"
+#include "printers/entry_line.h"
+#include "printers/printer_entry.h"
+
+namespace korva::job {
+
+namespace {
+
+int index_of(const std::vector<std::string>& items, const std::string& text) {
+    const auto found = std::find(items.begin(), items.end(), text);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
+}
+
+int index_ignoring_case(const std::vector<std::string>& items, const std::string& text) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (name_comparison_key(items[i]) == name_comparison_key(text) ||
+            std::equal(items[i].begin(), items[i].end(), text.begin(), text.end(),
+                       [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string printer_key(int number, const char* key) {
+    return "[Printer" + std::to_string(number) + "] " + key;
+}
+
+bool choose_model(MainForm& f, const Printer& p, int number, std::vector<Problem>& problems) {
+    PackageState& pkg = f.pkg;
+    if (pkg.Emu_Use == 1) {
+        const int emu = p.emulation.empty() ? 0 : index_of(pkg.Emu_Name.items, p.emulation);
+        if (emu < 0) {
+            problems.push_back(
+                {"MsgErrJobChoice", {printer_key(number, "Emulation"), p.emulation}});
+            return false;
+        }
+        pkg.Emu_Name.index = emu;
+        f.Emu_Name_Click();
+    } else if (!p.emulation.empty()) {
+        problems.push_back({"MsgErrJobChoice", {printer_key(number, "Emulation"), p.emulation}});
+        return false;
+    }
+    const int model = index_of(pkg.Model_Name.items, p.model);
+    if (model < 0) {
+        problems.push_back({"MsgErrJobChoice", {printer_key(number, "Model"), p.model}});
+        return false;
+    }
+    pkg.Model_Name.index = model;
+    f.Model_Name_Click();
+    return true;
+}
+
+bool choose_port(MainForm& f, const Printer& p, int number, std::vector<Problem>& problems) {
+    if (p.qx_port) {
+        // The package lacks the QX folders, so the window offers no QX port.
+        if (!f.P_Qx.enabled) {
+            problems.push_back({"MsgErrJobChoice", {printer_key(number, "Port"), "qx"}});
+            return false;
+        }
+        f.P_Qx_Click();
+        return true;
+    }
+    f.P_Standard_Click();
+    if (p.lpr) {
+        f.Pr_Lpr_Click();
+        f.Protocol_Lpr.text = p.queue;
+    } else {
+        f.Pr_Raw_Click();
+    }
+    if (!p.port_number.empty())
+        f.Protocol_Raw.text = p.port_number;
+    return true;
+}
+
+bool add_printer(MainForm& f, const Printer& p, int number, std::vector<Problem>& problems) {
+    if (!choose_model(f, p, number, problems))
+        return false;
+    f.IP_Address.text = p.address;
+    f.Printer_Name.text = p.name;
+    if (!choose_port(f, p, number, problems))
+        return false;
+    f.Chk_AutoConfig.value = p.auto_config ? 1 : 0;
+    if (p.default_printer) {
+        MainForm::select_option(f.D_Yes, f.D_No);
+    } else {
+        MainForm::select_option(f.D_No, f.D_Yes);
+    }
+    const int before = f.Printer_List.list->count();
+    f.Add_Click();
+    return f.Printer_List.list->count() > before;
+}
+
+bool choose_language(MainForm& f, const Job& job, std::vector<Problem>& problems) {
+    if (job.package_language.empty())
+        return true;
+    const int index = index_ignoring_case(f.pkg.Lang_Folders, job.package_language);
+    if (index < 0 || index >= f.pkg.Language_Name.count()) {
+        problems.push_back({"MsgErrJobChoice", {"[Job] PackageLanguage", job.package_language}});
+        return false;
+    }
+    f.pkg.Language_Name.index = index;
+    return true;
+}
+
+bool apply_silent_install(const Job& job, MainForm& f, std::vector<Problem>& problems) {
+    // Ticking again starts a fresh analysis of the source, as a person unticking and ticking does.
+    f.set_Chk_SI(0);
+    f.set_Chk_SI(1);
+    if (f.Chk_SI.value != 1)
+        return false;
+    if (!choose_language(f, job, problems))
+        return false;
+    if (job.finish_dialog) {
+        MainForm::select_option(f.S_Yes, f.S_No);
+    } else {
+        MainForm::select_option(f.S_No, f.S_Yes);
+    }
+    f.Chk_DlgReboot.value = job.restart_dialog ? 1 : 0;
+    for (std::size_t i = 0; i < job.printers.size(); ++i) {
+        if (!add_printer(f, job.printers[i], static_cast<int>(i) + 1, problems))
+            return false;
+    }
+    return true;
+}
+
+void set_check(Control& box, bool ticked) {
+    box.value = ticked ? 1 : 0;
+}
+
+Printer printer_from_line(const MainForm& f, const std::string& line) {
+    Printer p;
+    int model = -1;
+    int emu = -1;
+    if (f.model_choice_of(entry_model_part(line), model, emu)) {
+        p.model = f.pkg.Model_Name.items[model];
+        if (f.pkg.Emu_Use == 1)
+            p.emulation = f.pkg.Emu_Name.items[emu];
+    } else {
+        p.model = entry_model_part(line);
+    }
+    p.address = entry_address(line);
+    p.name = entry_printer_name(line);
+    p.qx_port = Get_DriverString(line, 2) == kPortQx;
+    p.lpr = Get_DriverString(line, 3) == kProtocolLpr;
+    p.port_number = Get_DriverString(line, 4);
+    p.queue = Get_DriverString(line, 5);
+    p.auto_config = Get_DriverString(line, 6) == kAutoConfig;
+    p.default_printer = entry_is_default(line);
+    return p;
+}
+
+}  // namespace
+
+bool apply_to_main(const Job& job, const std::string& job_folder, MainForm& f,
+                   std::vector<Problem>& problems) {
+    f.In_Path.text = resolve_folder(job.source, job_folder);
+    f.Out_Path.text = resolve_folder(job.output, job_folder);
+    if (job.silent_install) {
+        if (!apply_silent_install(job, f, problems))
+            return false;
+    } else {
+        f.set_Chk_SI(0);
+    }
+    set_check(f.Chk_UserI, job.user_install);
+    f.Chk_UserI_Click();
+    f.Acount_Name.text = job.account;
+    f.Domain_Name.text = job.domain;
+    return true;
+}
+
+bool apply_to_removal(const Job& job, const std::string& job_folder, eraser::RemForm& f) {
+    f.In_Path.text = resolve_folder(job.source, job_folder);
+    f.Out_Path.text = resolve_folder(job.output, job_folder);
+    if (job.removal_dialog) {
+        MainForm::select_option(f.Opt_Dialog0, f.Opt_Dialog1);
+    } else {
+        MainForm::select_option(f.Opt_Dialog1, f.Opt_Dialog0);
+    }
+    set_check(f.Chk_QX0, job.remove_qx_port_monitor);
+    set_check(f.Chk_QX1, job.remove_qx_print_monitor);
+    while (f.Lst_DelPrinter.list->count() > 0) {
+        f.Lst_DelPrinter.list->index = 0;
+        f.Lst_DelPrinter_Click();
+        f.Cmd_DelPrinterDel_Click();
+    }
+    while (f.Lst_DelDriver.list->count() > 0) {
+        f.Lst_DelDriver.list->index = 0;
+        f.Lst_DelDriver_Click();
+        f.Cmd_DelDriverDel_Click();
+    }
+    for (const std::string& name : job.remove_printers) {
+        f.Txt_DelPrinter.text = name;
+        f.Cmd_DelPrinterAdd_Click();
+    }
+    for (const std::string& name : job.remove_drivers) {
+        f.Txt_DelDriver.text = name;
+        f.Cmd_DelDriverAdd_Click();
+    }
+    set_check(f.Chk_UserI, job.user_install);
+    f.Chk_UserI_Click();
+    f.Acount_Name.text = job.account;
+    f.Domain_Name.text = job.domain;
+    return true;
+}
+
+void apply_to_admin(const Job& job, AdminForm& f) {
+    f.Acount_Name.text = job.account;
+    f.Domain_Name.text = job.domain;
+}
+
+Job job_from_main(MainForm& f, std::optional<DriverKind> driver) {
+    Job job;
+    job.tool = Tool::Installer;
+    job.source = f.In_Path.text;
+    job.output = f.Out_Path.text;
+    job.silent_install = f.Chk_SI.value == 1;
+    job.user_install = f.Chk_UserI.value == 1;
+    job.package_language = f.pkg.chosen_lang_folder();
+    job.driver = driver;
+    job.finish_dialog = f.S_Yes.value == 1;
+    job.restart_dialog = f.Chk_DlgReboot.value == 1;
+    job.account = f.Acount_Name.text;
+    job.domain = f.Domain_Name.text;
+    if (!job.silent_install)
+        return job;
+    for (const std::string& line : f.Printer_List.list->items)
+        job.printers.push_back(printer_from_line(f, line));
+    if (f.Check_Out_Value()) {
+        const PrinterEntry typed = f.typed_printer_entry();
+        job.printers.push_back(printer_from_line(f, entry_line(typed, 1)));
+    }
+    return job;
+}
+
+Job job_from_removal(const eraser::RemForm& f) {
+    Job job;
+    job.tool = Tool::Removal;
+    job.source = f.In_Path.text;
+    job.output = f.Out_Path.text;
+    job.removal_dialog = f.Opt_Dialog0.value == 1;
+    job.remove_qx_port_monitor = f.Chk_QX0.value == 1;
+    job.remove_qx_print_monitor = f.Chk_QX1.value == 1;
+    job.remove_printers = f.Lst_DelPrinter.list->items;
+    job.remove_drivers = f.Lst_DelDriver.list->items;
+    job.user_install = f.Chk_UserI.value == 1;
+    job.account = f.Acount_Name.text;
+    job.domain = f.Domain_Name.text;
+    return job;
+}
+
+std::optional<std::string> password_from_environment(const Job& job) {
+    if (job.password_variable.empty())
+        return std::nullopt;
+    return environment_variable(job.password_variable);
+}
+
+}  // namespace korva::job
