@@ -65,7 +65,9 @@ ControlTable MainForm::controls() {
             {"Delete", &Delete},
             {"Printer_List", &Printer_List},
             {"Com_OK", &Com_OK},
-            {"Com_End", &Com_End}};
+            {"Com_End", &Com_End},
+            {"Com_OpenJob", &Com_OpenJob},
+            {"Com_SaveJob", &Com_SaveJob}};
 }
 
 void MainForm::select_option(Control& chosen, Control& partner) {
@@ -85,19 +87,19 @@ std::vector<Control*> silent_install_group(MainForm& f) {
 
 static void apply_captions(MainForm& f, const Catalogue& cat) {
     const std::pair<const char*, Control*> captions[] = {
-        {"InputPath", &f.Label1},   {"OutputPath", &f.Label2},   {"BrowButtom", &f.Com_Brow},
-        {"FrmFunction", &f.Frame3}, {"FrmLanguage", &f.Label15}, {"ChkSI", &f.Chk_SI},
-        {"ChkUserI", &f.Chk_UserI}, {"ChkSI", &f.Frame7},        {"FrmInstDrv", &f.Frame5},
-        {"LblAddDrv", &f.Label10},  {"LblModel", &f.Label3},     {"LblEmu", &f.Label11},
-        {"FrmDef", &f.Frame1},      {"ChkYes", &f.D_Yes},        {"ChkNo", &f.D_No},
-        {"LblMFPIP", &f.Label5},    {"LblPrn", &f.Label4},       {"ComAdd", &f.Add},
-        {"ComDel", &f.Delete},      {"FrmComp", &f.Frame2},      {"ChkYes", &f.S_Yes},
-        {"ChkNo", &f.S_No},         {"ChkUserI", &f.Frame6},     {"LblAcc", &f.Label6},
-        {"LblDom", &f.Label8},      {"LblPass", &f.Label9},      {"ComOK", &f.Com_OK},
-        {"ComEnd", &f.Com_End},     {"LblPort", &f.Frame4},      {"ChkStandard", &f.P_Standard},
-        {"ChkQx", &f.P_Qx},         {"LblProtcol", &f.Frame8},   {"ChkRaw", &f.Pr_Raw},
-        {"ChkLpr", &f.Pr_Lpr},      {"LblPortN", &f.Label12},    {"LblQueue", &f.Label13},
-        {"SelectSoft", &f.Label14}};
+        {"InputPath", &f.Label1},   {"OutputPath", &f.Label2},      {"BrowButtom", &f.Com_Brow},
+        {"FrmFunction", &f.Frame3}, {"FrmLanguage", &f.Label15},    {"ChkSI", &f.Chk_SI},
+        {"ChkUserI", &f.Chk_UserI}, {"ChkSI", &f.Frame7},           {"FrmInstDrv", &f.Frame5},
+        {"LblAddDrv", &f.Label10},  {"LblModel", &f.Label3},        {"LblEmu", &f.Label11},
+        {"FrmDef", &f.Frame1},      {"ChkYes", &f.D_Yes},           {"ChkNo", &f.D_No},
+        {"LblMFPIP", &f.Label5},    {"LblPrn", &f.Label4},          {"ComAdd", &f.Add},
+        {"ComDel", &f.Delete},      {"FrmComp", &f.Frame2},         {"ChkYes", &f.S_Yes},
+        {"ChkNo", &f.S_No},         {"ChkUserI", &f.Frame6},        {"LblAcc", &f.Label6},
+        {"LblDom", &f.Label8},      {"LblPass", &f.Label9},         {"ComOK", &f.Com_OK},
+        {"ComEnd", &f.Com_End},     {"LblPort", &f.Frame4},         {"ChkStandard", &f.P_Standard},
+        {"ChkQx", &f.P_Qx},         {"LblProtcol", &f.Frame8},      {"ChkRaw", &f.Pr_Raw},
+        {"ChkLpr", &f.Pr_Lpr},      {"LblPortN", &f.Label12},       {"LblQueue", &f.Label13},
+        {"SelectSoft", &f.Label14}, {"ComOpenJob", &f.Com_OpenJob}, {"ComSaveJob", &f.Com_SaveJob}};
     for (const auto& [key, control] : captions)
         control->caption = cat.text(key);
 }

@@ -103,6 +103,7 @@ class MainForm {
     Control Add, Delete;
     ListControl Printer_List;
     Control Com_OK, Com_End;
+    Control Com_OpenJob, Com_SaveJob;
 
     // ---- state fields
     PackageState pkg;

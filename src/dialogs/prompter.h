@@ -25,6 +25,15 @@ class Prompter {
     virtual std::optional<std::string> browse_folder() = 0;
     // The printer/PC-Fax selection dialog; it remembers the last choice for the whole run.
     virtual DriverKind select_driver_kind() = 0;
+    // The file dialog for a job file, to open or to save; nullopt when cancelled. filter_name
+    // names the kind of file ("Job files"). Where no one can choose a file, nobody does.
+    virtual std::optional<std::string> job_file(bool for_saving, const std::string& title,
+                                                const std::string& filter_name) {
+        (void)for_saving;
+        (void)title;
+        (void)filter_name;
+        return std::nullopt;
+    }
 };
 
 }  // namespace korva

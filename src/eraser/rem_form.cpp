@@ -125,7 +125,9 @@ ControlTable RemForm::controls() {
             {"Lbl_Domain_Name", &Lbl_Domain_Name},
             {"Domain_Name", &Domain_Name},
             {"Com_OK", &Com_OK},
-            {"Com_End", &Com_End}};
+            {"Com_End", &Com_End},
+            {"Com_OpenJob", &Com_OpenJob},
+            {"Com_SaveJob", &Com_SaveJob}};
 }
 
 std::vector<Control*> admin_group(RemForm& f) {
@@ -168,7 +170,9 @@ void RemForm::Form_Load_controls(const std::string& View_Mode, const std::string
                                                      {"Lbl_Domain_Name", &Lbl_Domain_Name},
                                                      {"Lbl_Password", &Lbl_Password},
                                                      {"Com_OK", &Com_OK},
-                                                     {"Com_End", &Com_End}};
+                                                     {"Com_End", &Com_End},
+                                                     {"Com_OpenJob", &Com_OpenJob},
+                                                     {"Com_SaveJob", &Com_SaveJob}};
     for (const auto& [key, control] : tail)
         control->caption = cat.text(key);
 

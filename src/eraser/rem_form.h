@@ -118,6 +118,7 @@ class RemForm {
     Control Fra_Admin, Lbl_Acount_Name, Acount_Name, Lbl_Password, Password, Lbl_Domain_Name,
         Domain_Name;
     Control Com_OK, Com_End;
+    Control Com_OpenJob, Com_SaveJob;
 
     DeletionList printers;
     DeletionList drivers;

@@ -36,6 +36,10 @@ class JobPrompter final : public Prompter {
                                      const std::string& default_answer) override;
     std::optional<std::string> browse_folder() override;
     DriverKind select_driver_kind() override;
+    std::optional<std::string> job_file(bool for_saving, const std::string& title,
+                                        const std::string& filter_name) override {
+        return inner_.job_file(for_saving, title, filter_name);
+    }
 
   private:
     Prompter& inner_;

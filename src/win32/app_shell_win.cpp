@@ -47,8 +47,11 @@ void AppShell::start() {
     prompter_ =
         std::make_unique<WinPrompter>(catalogue_->with_section(lang_.LangSelect, kDialogBuffer));
 
-    Context ctx{*catalogue_, *prompter_, real_file_system(), language_codepage(*catalogue_), [] {},
-                "",          ""};
+    job_prompter_ = std::make_unique<job::JobPrompter>(*prompter_);
+    jobs_ = std::make_unique<job::JobSession>(*job_prompter_);
+    Context ctx{
+        *catalogue_, *job_prompter_, real_file_system(), language_codepage(*catalogue_), [] {}, "",
+        ""};
     ctx.program_folder = program_folder_;
     ctx.pump = pump_paint_messages;
     main_form_ = std::make_unique<MainForm>(ctx);
@@ -59,6 +62,7 @@ void AppShell::start() {
                                          main_window_->hwnd());
     late_wait().target = wait_.get();
     main_window_->set_wait(*wait_);
+    main_window_->set_jobs(*jobs_);
     prompter_->set_owner(main_window_->hwnd());
     prompter_->set_stand_in(wait_->hwnd());
     main_window_->restore_placement();
@@ -79,6 +83,7 @@ RemWindow& AppShell::ensure_removal_window() {
         removal_window_ =
             std::make_unique<RemWindow>(*removal_form_, settings_, *prompter_, *wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
+        removal_window_->set_jobs(*jobs_);
         removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
     }
     return *removal_window_;

@@ -12,6 +12,8 @@
 #include "app/main_form.h"
 #include "catalogue/catalogue.h"
 #include "eraser/rem_form.h"
+#include "job/job_prompter.h"
+#include "job/job_window.h"
 #include "platform/settings.h"
 #include "win32/admin_window_win.h"
 #include "win32/main_window_win.h"
@@ -47,6 +49,9 @@ class AppShell {
     LanguageChoice lang_;
     std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<WinPrompter> prompter_;
+    // Between the windows and the prompter: a job opened in a window answers its questions.
+    std::unique_ptr<job::JobPrompter> job_prompter_;
+    std::unique_ptr<job::JobSession> jobs_;
     std::unique_ptr<MainForm> main_form_;
     std::unique_ptr<MainWindow> main_window_;
     std::unique_ptr<WaitDialog> wait_;

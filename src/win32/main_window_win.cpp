@@ -66,6 +66,8 @@ constexpr ControlId kIds[] = {
     {"Printer_List", IDC_MAIN_PRINTER_LIST},
     {"Com_OK", IDC_MAIN_COM_OK},
     {"Com_End", IDC_MAIN_COM_END},
+    {"Com_OpenJob", IDC_MAIN_COM_OPENJOB},
+    {"Com_SaveJob", IDC_MAIN_COM_SAVEJOB},
 };
 
 constexpr int kThird = 33;
@@ -162,6 +164,10 @@ void MainWindow::on_click(int id) {
             return run([this] { form_.Com_OK_Click(*wait_, *this); });
         case IDC_MAIN_COM_END:
             return close();
+        case IDC_MAIN_COM_OPENJOB:
+            return run([this] { jobs_->Com_OpenJob_Click(form_); });
+        case IDC_MAIN_COM_SAVEJOB:
+            return run([this] { jobs_->Com_SaveJob_Click(form_); });
         default:
             // The other option buttons and ticks only hold a value that pull() reads later.
             return;

@@ -5,12 +5,16 @@
 #include <functional>
 
 #include "app/main_form.h"
+#include "job/job_window.h"
 #include "win32/tool_window.h"
 
 namespace korva::win32 {
 
 class MainWindow : public ToolWindow {
   public:
+    // Open job and Save job; set once the run's job session exists.
+    void set_jobs(job::JobSession& jobs) { jobs_ = &jobs; }
+
     MainWindow(MainForm& form, SettingsStore& settings, WinPrompter& prompter, WaitView& wait);
 
     MainForm& form() { return form_; }
@@ -33,6 +37,7 @@ class MainWindow : public ToolWindow {
 
     MainForm& form_;
     WaitView* wait_;
+    job::JobSession* jobs_ = nullptr;
 };
 
 }  // namespace korva::win32

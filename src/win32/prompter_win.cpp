@@ -3,6 +3,7 @@
 // its own language on them. The input box and the selection are small templates of our own.
 #include "win32/prompter_win.h"
 
+#include <commdlg.h>
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -141,6 +142,33 @@ DriverKind WinPrompter::select_driver_kind() {
                     reinterpret_cast<LPARAM>(&state));
     last_kind_ = state.kind;
     return last_kind_;
+}
+
+// The common file dialog, in the folder it remembers, asking before it replaces a job.
+std::optional<std::string> WinPrompter::job_file(bool for_saving, const std::string& title,
+                                                 const std::string& filter_name) {
+    const std::wstring wide_title = wide(title);
+    std::wstring filter = wide(filter_name + " (*.job)");
+    filter += L'\0';
+    filter += L"*.job";
+    filter += L'\0';
+    filter += L'\0';
+    std::wstring path(32768, L'\0');
+    OPENFILENAMEW file{};
+    file.lStructSize = sizeof file;
+    file.hwndOwner = owner();
+    file.lpstrFilter = filter.c_str();
+    file.lpstrFile = path.data();
+    file.nMaxFile = static_cast<DWORD>(path.size());
+    file.lpstrTitle = wide_title.c_str();
+    file.lpstrDefExt = L"job";
+    file.Flags = OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                 (for_saving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    const BOOL chosen = for_saving ? GetSaveFileNameW(&file) : GetOpenFileNameW(&file);
+    if (!chosen)
+        return std::nullopt;
+    path.resize(wcslen(path.c_str()));
+    return narrow(path);
 }
 
 }  // namespace korva::win32

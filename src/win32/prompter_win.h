@@ -31,6 +31,8 @@ class WinPrompter : public korva::Prompter {
     // The option chosen last stays chosen for the whole run; OK, Cancel and the close box all
     // keep what the options say.
     DriverKind select_driver_kind() override;
+    std::optional<std::string> job_file(bool for_saving, const std::string& title,
+                                        const std::string& filter_name) override;
 
   private:
     HWND owner() const;

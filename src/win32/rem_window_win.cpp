@@ -49,6 +49,8 @@ constexpr ControlId kIds[] = {
     {"Lst_DelDriver", IDC_REM_LST_DELDRIVER},
     {"Com_OK", IDC_REM_COM_OK},
     {"Com_End", IDC_REM_COM_END},
+    {"Com_OpenJob", IDC_REM_COM_OPENJOB},
+    {"Com_SaveJob", IDC_REM_COM_SAVEJOB},
 };
 
 constexpr Anchor kAnchors[] = {
@@ -128,6 +130,10 @@ void RemWindow::on_click(int id) {
             return run([this] { form_.Cmd_DelDriverDel_Click(); });
         case IDC_REM_COM_OK:
             return run([this] { form_.Com_OK_Click(wait_, *this); });
+        case IDC_REM_COM_OPENJOB:
+            return run([this] { jobs_->Com_OpenJob_Click(form_); });
+        case IDC_REM_COM_SAVEJOB:
+            return run([this] { jobs_->Com_SaveJob_Click(form_); });
         case IDC_REM_COM_END:
             return close();
         default:

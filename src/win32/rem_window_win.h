@@ -7,12 +7,16 @@
 #include <string>
 
 #include "eraser/rem_form.h"
+#include "job/job_window.h"
 #include "win32/tool_window.h"
 
 namespace korva::win32 {
 
 class RemWindow : public ToolWindow {
   public:
+    // Open job and Save job; set once the run's job session exists.
+    void set_jobs(job::JobSession& jobs) { jobs_ = &jobs; }
+
     RemWindow(eraser::RemForm& form, SettingsStore& settings, WinPrompter& prompter,
               WaitView& wait);
 
@@ -39,6 +43,7 @@ class RemWindow : public ToolWindow {
 
     eraser::RemForm& form_;
     WaitView& wait_;
+    job::JobSession* jobs_ = nullptr;
 };
 
 }  // namespace korva::win32

@@ -13,6 +13,7 @@
 #include "job/job_build.h"
 #include "job/job_file.h"
 #include "job/job_forms.h"
+#include "job/job_window.h"
 #include "support/cabinet.h"
 #include "support/env_var.h"
 #include "support/form_fixture.h"
@@ -95,31 +96,40 @@ void expect_same_controls(MainForm& a, MainForm& b) {
 TEST(JobFile, SaveThenOpenRestoresTheWindow) {
     JobWork w;
     MainForm& typed = *w.fixture.form;
-    std::vector<job::Problem> problems;
-    const job::Job example = job::read_job(real_file_system(), w.work.folder() + "site.job").job;
-    ASSERT_TRUE(job::apply_to_main(example, w.work.folder(), typed, problems));
+    job::JobPrompter answers(w.fixture.prompter);
+    job::JobSession session(answers);
+    ASSERT_TRUE(session.open(typed, w.work.folder() + "site.job"));
+    EXPECT_EQ(typed.Password.text, "Se'cret+1 ");  // from the variable the job names
     typed.Password.text = "never saved";
-    job::write_job(real_file_system(), w.work.folder() + "saved.job",
-                   job::job_from_main(typed, DriverKind::Printer));
-    EXPECT_EQ(test::read_file(w.work.folder() + "saved.job").find("never saved"),
-              std::string::npos);
+    ASSERT_TRUE(session.save(typed, w.work.folder() + "saved.job"));
+    const std::string saved = test::read_file(w.work.folder() + "saved.job");
+    EXPECT_EQ(saved.find("never saved"), std::string::npos);
+    // What the window does not show stays as the opened job had it.
+    EXPECT_NE(saved.find("ExistingOutput=reuse\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("PasswordVariable=KORVA_PASSWORD\r\n"), std::string::npos);
 
     test::FormFixture other(job_catalogue());
     const job::ReadResult reread = job::read_job(real_file_system(), w.work.folder() + "saved.job");
     ASSERT_TRUE(reread.problems.empty());
     EXPECT_TRUE(reread.job.source.starts_with("driver-package"));  // relative, so it travels
+    std::vector<job::Problem> problems;
     ASSERT_TRUE(job::apply_to_main(reread.job, w.work.folder(), *other.form, problems));
     other.form->Password.text = typed.Password.text;
     expect_same_controls(typed, *other.form);
     EXPECT_EQ(other.prompter.messages(), std::vector<std::string>{});
 
-    // The removal window likewise, its lists filled through its own Add buttons.
-    eraser::RemForm removal(typed.context(), "StringEn");
-    removal.Form_Load_controls("0", "Tool");
+    // A removal job is not one for this window.
     job::Job removal_job;
     removal_job.tool = job::Tool::Removal;
     removal_job.source = "eraser";
     removal_job.output = w.work.folder() + "out";
+    job::write_job(real_file_system(), w.work.folder() + "removal.job", removal_job);
+    EXPECT_FALSE(session.open(typed, w.work.folder() + "removal.job"));
+    EXPECT_EQ(w.fixture.prompter.messages().back(), "MsgErrJobValue [Job] Tool removal");
+
+    // The removal window likewise, its lists filled through its own Add buttons.
+    eraser::RemForm removal(typed.context(), "StringEn");
+    removal.Form_Load_controls("0", "Tool");
     removal_job.removal_dialog = false;
     removal_job.remove_qx_print_monitor = true;
     removal_job.remove_printers = {"Front Desk", "Lab"};
