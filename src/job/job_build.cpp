@@ -15,6 +15,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
+#include "source/folder_check.h"
 
 namespace korva::job {
 
@@ -173,6 +174,18 @@ class Build {
         return std::nullopt;
     }
 
+    // An output folder that holds the source or the job itself is never moved: the window's
+    // own checks then refuse it where it stands.
+    bool may_set_aside(const std::string& output) {
+        const std::string key = folder_key(fs_, output);
+        for (const std::string& inside :
+             {resolve_folder(job_.source, folder_of(path_)), folder_of(path_)}) {
+            if (folder_key(fs_, inside).starts_with(key))
+                return false;
+        }
+        return true;
+    }
+
     // Create behind the watch; the output folder set aside first when the job says so.
     Outcome create(const std::string& output, const std::function<void()>& com_ok,
                    const std::function<std::string()>& built_output) {
@@ -184,7 +197,7 @@ class Build {
         if (made)
             fs_.create_folder(without_trailing_sep(output));
         std::unique_ptr<OutputSetAside> aside;
-        if (job_.existing_output == ExistingOutput::Reuse)
+        if (job_.existing_output == ExistingOutput::Reuse && may_set_aside(output))
             aside = std::make_unique<OutputSetAside>(fs_, output);
         com_ok();
         if (aside)
