@@ -290,6 +290,41 @@ TEST(Win32Program, AdministratorWindowMakesLaunchersBesideTheProgram) {
     EXPECT_TRUE(fs::exists(program.folder / "ToolUAC.vbe"));
 }
 
+// The common file dialog's file name box (cmb13), filled and confirmed as a user would.
+constexpr int kFileNameBox = 1148;
+
+void answer_file_dialog(Program& program, const fs::path& path) {
+    HWND dialog = program.wait_window(kFileNameBox);
+    ASSERT_NE(dialog, nullptr) << "the file dialog never came";
+    SetDlgItemTextW(dialog, kFileNameBox, path.wstring().c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(Win32Program, OpenJobFillsTheWindowAndSaveJobWritesWhatItHolds) {
+    Program program("0", "jobs");
+    program.start();
+    HWND main = program.wait_window(IDC_MAIN_COM_OPENJOB);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(text_of(GetDlgItem(main, IDC_MAIN_COM_OPENJOB)), L"Open job...");
+
+    const fs::path work = fresh_folder("jobs-work");
+    const fs::path examples(env("KORVA_EXAMPLES_DIR"));
+    fs::copy(examples / "driver-package", work / "driver-package", fs::copy_options::recursive);
+    fs::copy_file(examples / "silent-and-user.job", work / "site.job");
+    click_later(main, IDC_MAIN_COM_OPENJOB);
+    answer_file_dialog(program, work / "site.job");
+    ASSERT_TRUE(poll([&] { return list_count(main, IDC_MAIN_PRINTER_LIST) == 3; }));
+    EXPECT_EQ(SendDlgItemMessageW(main, IDC_MAIN_CHK_USERI, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(text_of(GetDlgItem(main, IDC_MAIN_DOMAIN_NAME)), L"%COMPUTERNAME%");
+
+    click_later(main, IDC_MAIN_COM_SAVEJOB);
+    answer_file_dialog(program, work / "saved");
+    ASSERT_TRUE(poll([&] { return fs::exists(work / "saved.job"); }));
+    const std::string saved = read_file(work / "saved.job");
+    EXPECT_NE(saved.find("[Printer3]\r\nModel=KORVA A3010\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Source=driver-package/Drivers/Printer\r\n"), std::string::npos) << saved;
+}
+
 std::string stored(const char* key) {
     char value[64] = {};
     DWORD size = sizeof value;
