@@ -60,33 +60,62 @@ std::string parent_of(const std::string& folder) {
 }
 
 // "reuse": the old contents step aside for the build and come back when it fails, so a failed
-// rebuild never costs the administrator the package that worked.
+// rebuild never costs the administrator the package that worked. Where they cannot come back,
+// the administrator is told where they are.
 class OutputSetAside {
   public:
-    OutputSetAside(FileSystem& fs, const std::string& output) : fs_(fs) {
+    using KeptAt = std::function<void(const std::string& folder)>;
+
+    OutputSetAside(FileSystem& fs, const std::string& output, KeptAt kept)
+        : fs_(fs), kept_(std::move(kept)) {
         if (!fs.folder_exists(output) || folder_is_empty(fs, output))
             return;
-        output_ = without_trailing_sep(output);
+        // Behind a link the folder it leads to steps aside, and the link keeps leading there.
+        output_ = without_trailing_sep(fs.canonical(output));
         std::string candidate = output_ + ".previous";
         for (int n = 2; fs.folder_exists(candidate) || fs.file_exists(candidate); ++n)
             candidate = output_ + ".previous" + std::to_string(n);
         fs.rename(output_, candidate);
         aside_ = candidate;
-        fs.create_folder(output_);
+        try {
+            fs.create_folder(output_);
+        } catch (...) {
+            restore();
+            throw;
+        }
     }
-    void finish(bool built) {
+    OutputSetAside(const OutputSetAside&) = delete;
+    OutputSetAside& operator=(const OutputSetAside&) = delete;
+    ~OutputSetAside() {
+        try {
+            restore();
+        } catch (...) {
+            // Nothing can be told any more; the old contents stay in their folder beside.
+        }
+    }
+
+    void commit() {
+        if (!aside_.empty())
+            fs_.remove_all(aside_);
+        aside_.clear();
+    }
+
+    void restore() {
         if (aside_.empty())
             return;
-        if (built) {
-            fs_.remove_all(aside_);
-            return;
-        }
+        const std::string aside = aside_;
+        aside_.clear();
         fs_.remove_all(output_);
-        fs_.rename(aside_, output_);
+        try {
+            fs_.rename(aside, output_);
+        } catch (const PlatformError&) {
+            kept_(aside);
+        }
     }
 
   private:
     FileSystem& fs_;
+    KeptAt kept_;
     std::string output_;
     std::string aside_;
 };
@@ -186,25 +215,66 @@ class Build {
         return true;
     }
 
+    // What --check can know without writing: where the package would go, and whether the job
+    // has an answer for an output folder that holds something.
+    Outcome check_output(const std::string& output, const Catalogue& catalogue) {
+        if (!fs_.folder_exists(output) && !fs_.folder_exists(parent_of(output))) {
+            catalogue.show(job_prompter_, "MsgErrOutPath2", "MsgErrChk");
+            return {};
+        }
+        if (job_.existing_output == ExistingOutput::Fail && fs_.folder_exists(output) &&
+            !folder_is_empty(fs_, output)) {
+            catalogue.show(job_prompter_, "MsgErrOutPath3", "MsgErrJobExisting");
+            return {};
+        }
+        return {true, ""};
+    }
+
+    // A package built on a guess is no package: what Create wrote goes again. The folder was
+    // empty or new before Create, so all of it is Create's.
+    void discard(const std::string& output, const std::string& built) {
+        if (name_comparison_key(with_trailing_sep(built)) !=
+            name_comparison_key(with_trailing_sep(output))) {
+            fs_.remove_all(built);
+            return;
+        }
+        for (const std::string& name : fs_.sub_folders(built))
+            fs_.remove_all(built + name);
+        for (const std::string& name : fs_.files(built))
+            fs_.remove_all(built + name);
+    }
+
     // Create behind the watch; the output folder set aside first when the job says so.
-    Outcome create(const std::string& output, const std::function<void()>& com_ok,
+    Outcome create(const std::string& output, const Catalogue& catalogue,
+                   const std::function<void()>& com_ok,
                    const std::function<std::string()>& built_output) {
         if (settings_.check_only)
-            return {true, ""};
+            return check_output(output, catalogue);
         // A build server starts from a clean tree: the output folder itself may be missing, but
         // only it, so a mistyped path still fails as at the window.
         const bool made = !fs_.folder_exists(output) && fs_.folder_exists(parent_of(output));
         if (made)
             fs_.create_folder(without_trailing_sep(output));
         std::unique_ptr<OutputSetAside> aside;
-        if (job_.existing_output == ExistingOutput::Reuse && may_set_aside(output))
-            aside = std::make_unique<OutputSetAside>(fs_, output);
+        if (job_.existing_output == ExistingOutput::Reuse && may_set_aside(output)) {
+            aside = std::make_unique<OutputSetAside>(fs_, output, [&](const std::string& kept) {
+                catalogue.show_filled(job_prompter_, "MsgErrJobKept", {kept});
+            });
+        }
         com_ok();
-        if (aside)
-            aside->finish(watch_.finished);
-        if (made && !watch_.finished)
+        const bool built = watch_.finished && !job_prompter_.unanswered();
+        if (watch_.finished && !built) {
+            discard(output, built_output());
+            catalogue.show_filled(job_prompter_, "MsgErrJobValue", {"[Job] Driver", ""});
+        }
+        if (job_prompter_.declined_output())
+            catalogue.show(job_prompter_, "MsgErrOutPath3", "MsgErrJobExisting");
+        if (aside && built)
+            aside->commit();
+        aside.reset();
+        if (made && !built)
             fs_.remove_all(output);
-        return {watch_.finished, watch_.finished ? built_output() : ""};
+        return {built, built ? built_output() : ""};
     }
 
     Outcome build_installer() {
@@ -222,7 +292,7 @@ class Build {
             f.Password.text = *typed;
         }
         return create(
-            f.Out_Path.text, [&] { f.Com_OK_Click(watch_, watch_); },
+            f.Out_Path.text, *catalogue_, [&] { f.Com_OK_Click(watch_, watch_); },
             [&] { return f.Out_Path.text; });
     }
 
@@ -239,7 +309,7 @@ class Build {
             f.Password.text = *typed;
         }
         return create(
-            f.Out_Path.text, [&] { f.Com_OK_Click(watch_, watch_); },
+            f.Out_Path.text, f.catalogue(), [&] { f.Com_OK_Click(watch_, watch_); },
             [&] { return f.Out_Path.text; });
     }
 
@@ -254,8 +324,11 @@ class Build {
         if (!typed)
             return {};
         f.Password.text = *typed;
+        // The launchers go into the program's own folder, which always holds the program.
+        if (settings_.check_only)
+            return {true, ""};
         return create(
-            settings_.program_folder, [&] { f.Com_OK_Click(watch_, watch_); },
+            settings_.program_folder, f.catalogue(), [&] { f.Com_OK_Click(watch_, watch_); },
             [&] { return f.dir(); });
     }
 

@@ -100,8 +100,6 @@ class Reader {
     ReadResult read() {
         result_.job.tool = read_tool();
         check_names();
-        if (!result_.problems.empty())
-            return std::move(result_);
         read_job_section();
         if (result_.job.tool == Tool::Installer)
             read_printers();
@@ -217,11 +215,16 @@ class Reader {
         if (text.empty())
             return text;
         const std::filesystem::path written(std::u8string(text.begin(), text.end()));
-        if (written.is_relative()) {
-            const std::string resolved = resolve_folder(text, job_folder_);
-            if (resolved.compare(0, job_folder_.size(), job_folder_) != 0)
-                problem("MsgErrJobPath", {where(kJobSection, key)});
+        if (written.is_absolute())
+            return text;
+        // "C:x" and "\x" depend on the drive and folder korva-build happens to run in.
+        if (written.has_root_name() || written.has_root_directory()) {
+            bad_value(kJobSection, key, text);
+            return text;
         }
+        const std::string resolved = name_comparison_key(resolve_folder(text, job_folder_));
+        if (!resolved.starts_with(name_comparison_key(job_folder_)))
+            problem("MsgErrJobPath", {where(kJobSection, key)});
         return text;
     }
 
@@ -369,6 +372,9 @@ std::string portable_folder(const std::string& folder, const std::string& job_fo
 class Writer {
   public:
     void set(const std::string& section, const std::string& key, const std::string& value) {
+        // A line break would end the value and start a line of its own in the file.
+        if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+            throw PlatformError("A value holds a line break", "[" + section + "] " + key);
         text_ = profile::write_string_bytes(text_, section, key, profile::quoted_if_needed(value),
                                             utf8());
     }
@@ -435,6 +441,9 @@ ReadResult read_job(FileSystem& fs, const std::string& path) {
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.erase(0, 3);
+    // Read as anything else, a name would quietly become another one.
+    if (utf8().from_ansi(bytes) != bytes)
+        return {{}, {{"MsgErrJobUtf8", {path}}}};
     std::string job_folder = folder_of(path);
     try {
         job_folder = with_trailing_sep(fs.canonical(job_folder));
@@ -453,11 +462,11 @@ std::string job_text(const Job& job, const std::string& job_folder) {
     }
     if (job.tool == Tool::Installer) {
         w.set(kJobSection, "SilentInstall", yes_no(job.silent_install));
+        // The printer/PC-Fax answer decides the package without silent install too.
+        if (job.driver)
+            w.set(kJobSection, "Driver", *job.driver == DriverKind::Pcfax ? "pcfax" : "printer");
         if (job.silent_install) {
             w.set(kJobSection, "PackageLanguage", job.package_language);
-            if (job.driver)
-                w.set(kJobSection, "Driver",
-                      *job.driver == DriverKind::Pcfax ? "pcfax" : "printer");
             w.set(kJobSection, "FinishDialog", yes_no(job.finish_dialog));
             w.set(kJobSection, "RestartDialog", yes_no(job.restart_dialog));
         }
@@ -488,14 +497,7 @@ void write_job(FileSystem& fs, const std::string& path, const Job& job) {
         job_folder = with_trailing_sep(fs.canonical(job_folder));
     } catch (const PlatformError&) {
     }
-    const std::string text = job_text(job, job_folder);
-    const std::string temp = path + ".new";
-    if (fs.file_exists(temp))
-        fs.delete_file(temp, true);
-    fs.write_file(temp, text);
-    if (fs.file_exists(path))
-        fs.delete_file(path, false);
-    fs.rename(temp, path);
+    profile::write_file_bytes(fs, path, job_text(job, job_folder));
 }
 
 void show_problems(const std::vector<Problem>& problems, const Catalogue& catalogue,

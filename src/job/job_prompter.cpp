@@ -7,6 +7,7 @@ void JobPrompter::begin(const Job& job, bool ask_user) {
     job_ = job;
     ask_user_ = ask_user;
     unanswered_ = false;
+    declined_output_ = false;
     subfolder_given_ = false;
     messages_shown_ = 0;
 }
@@ -17,13 +18,13 @@ void JobPrompter::message(const std::string& text, const std::string& title) {
 }
 
 // The only yes/no question of a build is whether to make a sub-folder of an output folder that
-// is not empty. A job that does not name one stops there, and the question is its message.
+// is not empty. A job that does not name one stops there; the build says what the job lacks.
 bool JobPrompter::ask_yes_no(const std::string& text, const std::string& title) {
     if (!job_)
         return inner_.ask_yes_no(text, title);
     if (job_->existing_output == ExistingOutput::Subfolder)
         return true;
-    message(text, title);
+    declined_output_ = true;
     return false;
 }
 

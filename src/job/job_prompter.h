@@ -24,6 +24,8 @@ class JobPrompter final : public Prompter {
     bool active() const { return job_.has_value(); }
     // A question came up that the job has no answer to.
     bool unanswered() const { return unanswered_; }
+    // The job said "fail" where the window asked whether to build into a new sub-folder.
+    bool declined_output() const { return declined_output_; }
     // The last answer to the printer/PC-Fax question, by a job or by the person: a job saved
     // from the window records it.
     std::optional<DriverKind> last_driver_kind() const { return last_driver_kind_; }
@@ -46,6 +48,7 @@ class JobPrompter final : public Prompter {
     std::optional<Job> job_;
     bool ask_user_ = false;
     bool unanswered_ = false;
+    bool declined_output_ = false;
     bool subfolder_given_ = false;
     int messages_shown_ = 0;
     std::optional<DriverKind> last_driver_kind_;

@@ -2,6 +2,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
@@ -25,18 +26,34 @@ void write_text(std::FILE* stream, const std::string& utf8) {
     std::fflush(stream);
 }
 
+namespace {
+
+termios g_typed_mode{};
+
+// Ctrl-C at the password prompt must not leave the terminal without echo.
+extern "C" void restore_echo_and_stop(int signal_number) {
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_typed_mode);
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+}  // namespace
+
 std::optional<std::string> read_secret_line(const std::string& prompt) {
     if (!is_terminal(stdin))
         return std::nullopt;
     write_text(stderr, prompt);
-    termios old_mode{};
-    ::tcgetattr(STDIN_FILENO, &old_mode);
-    termios quiet = old_mode;
+    ::tcgetattr(STDIN_FILENO, &g_typed_mode);
+    termios quiet = g_typed_mode;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    const auto old_interrupt = std::signal(SIGINT, restore_echo_and_stop);
+    const auto old_terminate = std::signal(SIGTERM, restore_echo_and_stop);
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     std::string line;
     const bool read = static_cast<bool>(std::getline(std::cin, line));
-    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &old_mode);
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_typed_mode);
+    std::signal(SIGINT, old_interrupt);
+    std::signal(SIGTERM, old_terminate);
     write_text(stderr, "\n");
     if (!read)
         return std::nullopt;

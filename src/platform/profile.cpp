@@ -451,6 +451,10 @@ std::string get_string(const std::string& path, const std::string& section, cons
                                          cp.to_ansi(default_value), buffer_len, cp));
 }
 
+void write_file_bytes(FileSystem& files, const std::string& path, const std::string& bytes) {
+    write_file(files, path, bytes);
+}
+
 void write_string(FileSystem& files, const std::string& path, const std::string& section,
                   const std::string& key, const std::string& value, const CodePage& cp) {
     const std::string bytes = read_for_write(path);
@@ -487,8 +491,8 @@ std::vector<SectionOutline> outline_bytes(const std::string& file_bytes, const C
         } else if (!sections.empty() && line.kind == Kind::entry) {
             sections.back().keys.emplace_back(line.name);
         } else if (!sections.empty() && line.kind == Kind::text) {
-            sections.back().stray_lines.push_back(std::string(
-                trim_layout(std::string_view(file_bytes).substr(line.begin, line.content_end - line.begin))));
+            sections.back().stray_lines.push_back(std::string(trim_layout(
+                std::string_view(file_bytes).substr(line.begin, line.content_end - line.begin))));
         }
     }
     return sections;

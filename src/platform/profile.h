@@ -37,6 +37,10 @@ void write_string(FileSystem& files, const std::string& path, const std::string&
 void write_string(const std::string& path, const std::string& section, const std::string& key,
                   const std::string& value, const CodePage& cp = CodePage::system());
 
+// A whole profile file written at once, the same safe way: the old file stays whole when the
+// write fails, and a read-only one is refused. Throws PlatformError.
+void write_file_bytes(FileSystem& files, const std::string& path, const std::string& bytes);
+
 // WritePrivateProfileSectionA: every key of the section is replaced by the lines ("key=value");
 // an empty list leaves the section without keys. The lines travel as the Windows list does (each
 // ended by a NUL, one more NUL after the last), so an empty line ends the list and a NUL inside a

@@ -96,6 +96,9 @@ TEST_F(BuildCommand, CheckWritesNothingAndAWrongCommandLineIsStatusTwo) {
     EXPECT_EQ(checked.out, "checked  " + a + "\n");
     EXPECT_FALSE(fs::exists(work.path() / "site-a"));
 
+    // Where the real build would stop, the check stops too.
+    EXPECT_EQ(run({"--check", job("b.job", "no-such-folder/site-b")}).status, 1);
+
     EXPECT_EQ(run({}).status, 2);
     EXPECT_EQ(run({"--lang", "xx", a}).status, 2);
     EXPECT_EQ(run({"--force", a}).status, 2);

@@ -14,9 +14,11 @@
 #include "job/job_file.h"
 #include "job/job_forms.h"
 #include "job/job_window.h"
+#include "platform/error.h"
 #include "support/cabinet.h"
 #include "support/env_var.h"
 #include "support/form_fixture.h"
+#include "support/host.h"
 #include "support/recording_views.h"
 #include "support/temp_dir.h"
 
@@ -225,6 +227,40 @@ TEST(JobBuild, WrongJobsBuildNothingAndSayWhere) {
         EXPECT_EQ(shown.front(), c.expected);
         EXPECT_FALSE(fs::exists(w.work.path() / "built-silent-and-user"));
     }
+}
+
+TEST(JobBuild, AQuestionTheJobDoesNotAnswerIsAFailureNotAGuess) {
+    JobWork w;
+    const std::string job =
+        "[Job]\r\nSource=driver-package\r\nOutput=out\r\nUserInstall=yes\r\n"
+        "PasswordVariable=KORVA_PASSWORD\r\n";
+    // Without silent install the package holding both drivers is asked about only at Create.
+    w.work.write("site.job", job);
+    EXPECT_FALSE(w.build("site.job").ok);
+    EXPECT_EQ(w.fixture.prompter.messages().back(), "MsgErrJobValue [Job] Driver ");
+    EXPECT_FALSE(fs::exists(w.work.path() / "out"));
+
+    w.work.write("site.job", job + "Driver=pcfax\r\n");
+    EXPECT_TRUE(w.build("site.job").ok);
+    EXPECT_TRUE(fs::exists(w.work.path() / "out" / "faxsetup.sii"));
+}
+
+TEST(JobFile, SavingReplacesItsOwnFileAndNothingElse) {
+    test::TempDir folder;
+    const std::string written = test::kOnWindows ? "a.job" : "a?.job";
+    for (const char* other : {"ab.job", "AC.JOB"})
+        folder.write(other, "keep");
+    folder.write(written, "old");
+    job::Job job;
+    job.source = "src";
+    job::write_job(real_file_system(), folder.folder() + written, job);
+    EXPECT_NE(test::read_file(folder.folder() + written).find("Source=src\r\n"), std::string::npos);
+    EXPECT_EQ(test::read_file(folder.folder() + "ab.job"), "keep");
+    EXPECT_EQ(test::read_file(folder.folder() + "AC.JOB"), "keep");
+    job.account = "two\nlines";
+    job.user_install = true;
+    EXPECT_THROW(job::write_job(real_file_system(), folder.folder() + written, job), PlatformError);
+    EXPECT_NE(test::read_file(folder.folder() + written).find("Source=src\r\n"), std::string::npos);
 }
 
 TEST(JobBuild, ReuseKeepsTheOldPackageWhenTheBuildFails) {
