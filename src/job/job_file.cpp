@@ -210,8 +210,10 @@ class Reader {
         return text;
     }
 
+    // An empty folder is the window's to refuse, with its own message, as for a person who left
+    // the box empty.
     std::string folder(const std::string& key) {
-        std::string text = required(kJobSection, key);
+        std::string text = value(kJobSection, key).value_or("");
         if (text.empty())
             return text;
         const std::filesystem::path written(std::u8string(text.begin(), text.end()));
@@ -418,6 +420,8 @@ std::string folder_of(const std::string& job_path) {
 }
 
 std::string resolve_folder(const std::string& folder_text, const std::string& job_folder) {
+    if (folder_text.empty())
+        return folder_text;
     std::string text = folder_text;
 #ifndef _WIN32
     // A job written on Windows may use its separator.

@@ -50,8 +50,11 @@ void AppShell::start() {
     prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
     wait_ = std::make_unique<Wait_Dialog>(dialog_catalogue);
 
-    Context ctx{*catalogue_, *prompter_, real_file_system(), language_codepage(*catalogue_), [] {},
-                "",          ""};
+    job_prompter_ = std::make_unique<job::JobPrompter>(*prompter_);
+    jobs_ = std::make_unique<job::JobSession>(*job_prompter_);
+    Context ctx{
+        *catalogue_, *job_prompter_, real_file_system(), language_codepage(*catalogue_), [] {}, "",
+        ""};
     ctx.program_folder = program_folder_;
     ctx.pump = [] { QCoreApplication::processEvents(); };
     main_form_ = std::make_unique<MainForm>(ctx);
@@ -62,6 +65,7 @@ void AppShell::start() {
     prompter_->set_owner(main_window_.get());
     restore_placement(main_window_.get(), settings_);
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
+    main_window_->set_jobs(*jobs_);
 
     // In the modes that hand over at once the main window never shows: its start-up has not
     // finished when the other window takes its place.
@@ -103,6 +107,7 @@ eraser::RemWindow& AppShell::ensure_removal_window() {
         removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);
         removal_window_ = std::make_unique<eraser::RemWindow>(*removal_form_, settings_, *wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
+        removal_window_->set_jobs(*jobs_);
         prompter_->set_owner(removal_window_.get());
         removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
     }
@@ -129,7 +134,9 @@ void AppShell::bring_to_front(QWidget* from, QWidget* to) {
 void AppShell::open_admin_window() {
     admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
     admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *wait_);
+    // The main window's place and width, but a height of its own: it holds only the account.
     place_frame(admin_window_.get(), main_window_->pos());
+    admin_window_->resize(main_window_->width(), admin_window_->sizeHint().height());
     prompter_->set_owner(admin_window_.get());
     if (admin_window_->load(main_form_->Main.caption)) {
         hand_over(main_window_.get(), admin_window_.get());

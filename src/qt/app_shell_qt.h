@@ -9,6 +9,8 @@
 
 #include "app/main_form.h"
 #include "catalogue/catalogue.h"
+#include "job/job_prompter.h"
+#include "job/job_window.h"
 #include "platform/settings.h"
 #include "qt/main_window.h"
 
@@ -57,6 +59,9 @@ class AppShell {
     std::unique_ptr<QTranslator> qt_translation_;
     std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<QtPrompter> prompter_;
+    // Between the windows and the prompter: a job opened in a window answers its questions.
+    std::unique_ptr<job::JobPrompter> job_prompter_;
+    std::unique_ptr<job::JobSession> jobs_;
     std::unique_ptr<Wait_Dialog> wait_;
     std::unique_ptr<MainForm> main_form_;
     std::unique_ptr<MainWindow> main_window_;

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -82,14 +83,47 @@ void place_frame(QWidget* window, QPoint frame_pos) {
         new FramePlacer(window, frame_pos);
 }
 
+namespace {
+
+// The shrink of a hand-over is below what the layout allows. For that moment the layout holds
+// still and the window cuts off what no longer fits, as a window of fixed control positions does.
+// A minimum of zero is no minimum of our own, so the layout sets its own again afterwards.
+void shrink_cutting_off(QWidget* window, int height) {
+    if (QLayout* layout = window->layout())
+        layout->setEnabled(false);
+    window->setMinimumSize(0, 0);
+    window->resize(window->width(), height);
+}
+
+void restore_after_shrink(QWidget* window, int height) {
+    window->resize(window->width(), height);
+    if (QLayout* layout = window->layout()) {
+        layout->setEnabled(true);
+        layout->invalidate();
+        layout->activate();
+    }
+}
+
+}  // namespace
+
 void hand_over(QWidget* from, QWidget* to) {
     const int tpp = twips_per_pixel(from);
-    from->resize(from->width(), kHandOverHeightTwips / tpp);
+    shrink_cutting_off(from, kHandOverHeightTwips / tpp);
     sleep_ms(500);
     place_frame(to, from->pos());
     to->show();
     from->hide();
-    from->resize(from->width(), kWindowHeightTwips / tpp);
+    restore_after_shrink(from, kWindowHeightTwips / tpp);
+}
+
+void compact_layouts(QWidget* window) {
+    for (QLayout* layout : window->findChildren<QLayout*>()) {
+        layout->setSpacing(kCompactSpacing);
+        if (!layout->contentsMargins().isNull()) {
+            layout->setContentsMargins(kCompactMargin, kCompactMargin, kCompactMargin,
+                                       kCompactMargin);
+        }
+    }
 }
 
 void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name) {

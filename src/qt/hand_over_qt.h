@@ -18,6 +18,12 @@ void hand_over(QWidget* from, QWidget* to);
 // framed by the window manager.
 void place_frame(QWidget* window, QPoint frame_pos);
 
+// The style's spacing and margins, nested group in group, leave the tool windows taller than
+// their 8100 twips; these keep every control while they fit.
+inline constexpr int kCompactSpacing = 4;
+inline constexpr int kCompactMargin = 6;
+void compact_layouts(QWidget* window);
+
 // The tool selector both tool windows carry at their top, with its label and the line below.
 void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name);
 

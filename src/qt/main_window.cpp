@@ -54,7 +54,7 @@ QWidget* paths_block() {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setColumnStretch(0, 1);
     grid->addWidget(named<QLabel>("Label1"), 0, 0);
-    grid->addWidget(named<QLineEdit>("In_Path"), 1, 0);
+    grid->addWidget(named<QLineEdit>("In_Path"), 1, 0, 1, 2);
     grid->addWidget(named<QLabel>("Label2"), 2, 0);
     grid->addWidget(named<QLineEdit>("Out_Path"), 3, 0);
     grid->addWidget(named<QPushButton>("Com_Brow"), 3, 1);
@@ -112,36 +112,41 @@ QGroupBox* port_block() {
     return frame;
 }
 
-QGroupBox* printers_block() {
-    auto* frame = named<QGroupBox>("Frame5");
-    auto* layout = new QGridLayout(frame);
-    layout->addWidget(named<QLabel>("Label10"), 0, 0, 1, 2);
-    auto* fields = new QGridLayout;
-    int row = 0;
+// The model list runs over the port column too, since its placeholder is the longest text of
+// the entry fields; the other fields keep beside the port options. Returns the last row used.
+int add_entry_fields(QGridLayout* grid) {
+    grid->addWidget(named<QLabel>("Label3"), 1, 0);
+    grid->addWidget(named<QComboBox>("Model_Name"), 1, 1, 1, 2);
+    int row = 2;
     for (auto [label, field] :
-         {std::pair<const char*, QWidget*>{"Label3", named<QComboBox>("Model_Name")},
-          {"Label11", named<QComboBox>("Emu_Name")},
+         {std::pair<const char*, QWidget*>{"Label11", named<QComboBox>("Emu_Name")},
           {"Label5", named<QLineEdit>("IP_Address")},
           {"Label4", named<QLineEdit>("Printer_Name")}}) {
-        fields->addWidget(named<QLabel>(label), row, 0);
-        fields->addWidget(field, row++, 1);
+        grid->addWidget(named<QLabel>(label), row, 0);
+        grid->addWidget(field, row++, 1);
     }
-    fields->addWidget(option_pair("Frame1", "D_Yes", "D_No"), row++, 0, 1, 2);
-    fields->addWidget(named<QCheckBox>("Chk_AutoConfig"), row, 0, 1, 2);
-    fields->setColumnStretch(1, 1);
-    layout->addLayout(fields, 1, 0);
-    layout->addWidget(port_block(), 1, 1);
-    layout->setColumnStretch(0, 3);
-    layout->setColumnStretch(1, 2);
+    grid->addWidget(option_pair("Frame1", "D_Yes", "D_No"), row++, 0, 1, 2);
+    grid->addWidget(named<QCheckBox>("Chk_AutoConfig"), row, 0, 1, 2);
+    grid->addWidget(port_block(), 2, 2, row - 1, 1, Qt::AlignTop);
+    // The port options need no more than their size; the entry fields take the rest.
+    grid->setColumnStretch(1, 1);
+    return row;
+}
+
+QGroupBox* printers_block() {
+    auto* frame = named<QGroupBox>("Frame5");
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(named<QLabel>("Label10"), 0, 0, 1, 3);
+    int row = add_entry_fields(grid);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(named<QPushButton>("Add"));
     buttons->addWidget(named<QPushButton>("Delete"));
     buttons->addStretch();
-    layout->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttons, ++row, 0, 1, 3);
     auto* list = named<ListBox>("Printer_List");
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    layout->addWidget(list, 3, 0, 1, 2);
-    layout->setRowStretch(3, 1);
+    grid->addWidget(list, ++row, 0, 1, 3);
+    grid->setRowStretch(row, 1);
     return frame;
 }
 
@@ -171,9 +176,9 @@ void MainWindow::build() {
     auto* root = new QVBoxLayout(this);
     add_tool_selector(root, "Label14", "Line1");
 
+    // Both columns grow with the window, so the folder boxes show more of long paths.
     auto* columns = new QHBoxLayout;
     auto* left_column = new QWidget;
-    left_column->setMaximumWidth(320);
     auto* left = new QVBoxLayout(left_column);
     left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(paths_block());
@@ -181,15 +186,18 @@ void MainWindow::build() {
     left->addWidget(labelled("Label15", named<QComboBox>("Language_Name")));
     left->addWidget(account_block());
     left->addStretch();
-    columns->addWidget(left_column);
-    columns->addWidget(silent_block(), 1);
+    columns->addWidget(left_column, 1);
+    columns->addWidget(silent_block(), 2);
     root->addLayout(columns, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(named<QPushButton>("Com_OpenJob"));
+    buttons->addWidget(named<QPushButton>("Com_SaveJob"));
     buttons->addWidget(named<QPushButton>("Com_OK"));
     buttons->addWidget(named<QPushButton>("Com_End"));
     root->addLayout(buttons);
+    compact_layouts(this);
 }
 
 void MainWindow::run(const std::function<void()>& handler) {
@@ -214,6 +222,8 @@ void MainWindow::connect_events() {
     on_click("P_Qx", [this] { form_.P_Qx_Click(); });
     on_click("Pr_Raw", [this] { form_.Pr_Raw_Click(); });
     on_click("Pr_Lpr", [this] { form_.Pr_Lpr_Click(); });
+    on_click("Com_OpenJob", [this] { jobs_->Com_OpenJob_Click(form_); });
+    on_click("Com_SaveJob", [this] { jobs_->Com_SaveJob_Click(form_); });
     connect(findChild<QPushButton*>("Com_OK"), &QPushButton::clicked, this,
             [this] { run([this] { form_.Com_OK_Click(wait_, *this); }); });
     connect(findChild<QPushButton*>("Com_End"), &QPushButton::clicked, this, &QWidget::close);

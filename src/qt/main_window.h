@@ -8,6 +8,7 @@
 
 #include "app/main_form.h"
 #include "dialogs/wait_view.h"
+#include "job/job_window.h"
 #include "platform/settings.h"
 #include "qt/form_binder_qt.h"
 
@@ -29,6 +30,8 @@ class MainWindow : public QWidget, public OwnerView {
 
     // Tool switch to the removal window, with the list position its selector should take.
     std::function<void(int list_index)> open_removal_tool;
+    // Open job and Save job; set once the run's job session exists.
+    void set_jobs(job::JobSession& jobs) { jobs_ = &jobs; }
 
   protected:
     void closeEvent(class QCloseEvent* event) override;
@@ -43,6 +46,7 @@ class MainWindow : public QWidget, public OwnerView {
     SettingsStore& settings_;
     WaitView& wait_;
     std::unique_ptr<FormBinder> binder_;
+    job::JobSession* jobs_ = nullptr;
 };
 
 }  // namespace korva

@@ -66,6 +66,18 @@ std::optional<std::string> QtPrompter::browse_folder() {
     return QDir::toNativeSeparators(folder).toStdString();
 }
 
+std::optional<std::string> QtPrompter::job_file(bool for_saving, const std::string& title,
+                                                const std::string& filter_name) {
+    const QString caption = display_text(title);
+    const QString filter = display_text(filter_name) + " (*.job)";
+    const QString chosen = for_saving
+                               ? QFileDialog::getSaveFileName(owner_, caption, QString(), filter)
+                               : QFileDialog::getOpenFileName(owner_, caption, QString(), filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(chosen).toStdString();
+}
+
 Select_Dialog* QtPrompter::select_dialog() const {
     return select_;
 }

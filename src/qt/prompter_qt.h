@@ -39,6 +39,8 @@ class QtPrompter : public Prompter {
     std::optional<std::string> browse_folder() override;
     // Loads the selection dialog on first use and shows that same dialog every time.
     DriverKind select_driver_kind() override;
+    std::optional<std::string> job_file(bool for_saving, const std::string& title,
+                                        const std::string& filter_name) override;
 
     // The selection dialog once it has been loaded, else null.
     Select_Dialog* select_dialog() const;

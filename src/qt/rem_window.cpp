@@ -133,9 +133,12 @@ void RemWindow::build() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(named<QPushButton>("Com_OpenJob"));
+    buttons->addWidget(named<QPushButton>("Com_SaveJob"));
     buttons->addWidget(named<QPushButton>("Com_OK"));
     buttons->addWidget(named<QPushButton>("Com_End"));
     root->addLayout(buttons);
+    compact_layouts(this);
 }
 
 void RemWindow::run(const std::function<void()>& handler) {
@@ -187,6 +190,10 @@ void RemWindow::connect_events() {
 
     connect(findChild<QPushButton*>("Com_OK"), &QPushButton::clicked, this,
             [this] { run([this] { form_.Com_OK_Click(wait_, *this); }); });
+    connect(findChild<QPushButton*>("Com_OpenJob"), &QPushButton::clicked, this,
+            [this] { run([this] { jobs_->Com_OpenJob_Click(form_); }); });
+    connect(findChild<QPushButton*>("Com_SaveJob"), &QPushButton::clicked, this,
+            [this] { run([this] { jobs_->Com_SaveJob_Click(form_); }); });
     connect(findChild<QPushButton*>("Com_End"), &QPushButton::clicked, this, &QWidget::close);
     connect(findChild<QComboBox*>("cb_SelectSoft"), QOverload<int>::of(&QComboBox::activated), this,
             [this] { cb_SelectSoft_Click(); });

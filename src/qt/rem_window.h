@@ -10,6 +10,7 @@
 
 #include "dialogs/wait_view.h"
 #include "eraser/rem_form.h"
+#include "job/job_window.h"
 #include "platform/settings.h"
 #include "qt/form_binder_qt.h"
 
@@ -34,6 +35,8 @@ class RemWindow : public QWidget, public OwnerView {
 
     // Hand-over to the main window; the argument is the list position its selector should take.
     std::function<void(int list_index)> open_main_tool;
+    // Open job and Save job; set once the run's job session exists.
+    void set_jobs(job::JobSession& jobs) { jobs_ = &jobs; }
 
     RemForm& form() { return form_; }
     // Runs a core handler between reading the widgets and showing the result.
@@ -50,6 +53,7 @@ class RemWindow : public QWidget, public OwnerView {
     void cb_SelectSoft_Click();
     void take_focus_request(DeletionList& list);
 
+    job::JobSession* jobs_ = nullptr;
     RemForm& form_;
     SettingsStore& settings_;
     WaitView& wait_;

@@ -75,8 +75,8 @@ OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Pr
         // A name that would not stay a single folder inside the output is refused; a blank one
         // is asked for again as an empty answer is, any other with the reason.
         if (!CheckFolderName(*answer)) {
-            cat.show(prompter, trim_blanks(*answer).empty() ? "MsgErrCreateFName"
-                                                            : "MsgErrCreateBadName");
+            cat.show(prompter,
+                     trim_blanks(*answer).empty() ? "MsgErrCreateFName" : "MsgErrCreateBadName");
             continue;
         }
         const std::string candidate = out_path + *answer;

@@ -271,15 +271,6 @@ TEST_F(CreateTest, FailedCopyLeavesAnEmptyOutputAndOneMessage) {
     EXPECT_EQ(f.Printer_Name.text, "KORVA A3010 PCL6");
 }
 
-TEST_F(CreateTest, SourceNoLongerRecognisedAtCreateDropsTheTypedName) {
-    f.In_Path.text = work.mkdir("src");
-    f.Out_Path.text = out;
-    f.Chk_UserI.value = 1;
-    f.Com_OK_Click(views, views);
-    EXPECT_EQ(f.pkg.Model_Name.text(), "MsgSilent");
-    EXPECT_EQ(f.Printer_Name.text, "");
-}
-
 TEST_F(CreateTest, PrinterOfAModelTheSourceNoLongerHasStopsBeforeTheCopy) {
     tool_archive();
     f.In_Path.text = example_package();

@@ -162,7 +162,8 @@ TEST(Startup, ToolModeFillsTheSelector) {
     }
 }
 
-TEST(Startup, OnlyPathsFunctionsSelectorAndEndAreUsable) {
+// The job buttons too: a job can be opened before anything is typed.
+TEST(Startup, OnlyPathsFunctionsSelectorJobsAndEndAreUsable) {
     test::FormFixture fx;
     MainForm& f = *fx.form;
     std::vector<std::string> enabled;
@@ -172,7 +173,8 @@ TEST(Startup, OnlyPathsFunctionsSelectorAndEndAreUsable) {
     }
     EXPECT_EQ(enabled, (std::vector<std::string>{"Main", "Label14", "cb_SelectSoft", "Label1",
                                                  "In_Path", "Label2", "Out_Path", "Com_Brow",
-                                                 "Frame3", "Chk_SI", "Chk_UserI", "Com_End"}));
+                                                 "Frame3", "Chk_SI", "Chk_UserI", "Com_End",
+                                                 "Com_OpenJob", "Com_SaveJob"}));
 }
 
 TEST(Startup, InitialValuesOfTheEntryFields) {

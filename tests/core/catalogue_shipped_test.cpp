@@ -39,13 +39,12 @@ constexpr std::array kMainKeys = {
     "MsgErrInPath5", "MsgErrInPath6", "MsgErrInPath7", "MsgErrOutPath1", "MsgErrOutPath2",
     "MsgErrOutPath3", "MsgErrOutPath4", "MsgErrInOut", "MsgErrAnother", "MsgErrDrvPath",
     "MsgErrCreate1", "MsgErrCreate2", "MsgErrCreateName", "MsgErrCreateOP", "MsgErrCreateFolder",
-    "MsgErrCreateFName", "MsgErrCreateBadName", "MsgErrCreateExit", "MsgErrCreateAnother",
-    "MsgErrSilent",
+    "MsgErrCreateFName", "MsgErrCreateExit", "MsgErrCreateAnother", "MsgErrSilent",
     "MsgErrModel1", "MsgErrModel2", "MsgErrIP", "MsgErrAcc", "MsgErrDom", "MsgErrEmu",
     "MsgErrBlank", "MsgErrAdd", "MsgErrSame", "MsgErrDelOrChange", "MsgErrCopy", "MsgErrOneMore",
     "MsgErrConfig", "MsgErrSetup", "MsgErrChar", "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage",
     "MsgMore", "MsgWhich", "MsgSelect", "MsgDriver", "MsgPrn", "MsgFax", "MsgOk", "MsgCancel",
-    "MsgCreate", "MsgFinish",
+    "MsgCreate", "MsgFinish", "MsgErrCreateBadName",
 };
 
 // Keys read from the language section followed by "2": removal window and administrator window.
@@ -58,10 +57,9 @@ constexpr std::array kWindow2Keys = {
     "MsgErr", "MsgErrInPath1", "MsgErrOutPath1", "MsgErrAcc", "MsgErrDom", "MsgErrInOut",
     "MsgErrAnother", "MsgErrInPath3", "MsgErrInPath2", "MsgErrChk", "MsgErrDrvPath",
     "MsgErrOutPath2", "MsgErrOutPath3", "MsgErrCreate1", "MsgErrCreate2", "MsgErrCreateName",
-    "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCreateBadName",
-    "MsgErrCreateExit",
+    "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCreateExit",
     "MsgErrCreateAnother", "MsgErrOutPath4", "MsgErrCopy", "MsgErrOneMore", "MsgErrSetup",
-    "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage", "MsgErrProgExe",
+    "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage", "MsgErrProgExe", "MsgErrCreateBadName",
 };
 
 // Button captions: the buttons are sized for a word or two.

@@ -2,11 +2,13 @@
 // Starting the program in each tool mode, and switching tools: which window is in front, what
 // each selector holds, and that a switch keeps the contents of both windows.
 #include <QComboBox>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QtTest>
 #include <fstream>
 #include <regex>
 
+#include "app/placement.h"
 #include "platform/settings.h"
 #include "qt/app_shell_qt.h"
 #include "qt/hand_over_qt.h"
@@ -16,10 +18,12 @@ using namespace korva;
 
 namespace {
 
-std::string shipped_catalogue(const std::string& mode) {
+std::string shipped_catalogue(const std::string& mode, bool japanese) {
     std::ifstream in(std::string(getenv("KORVA_SOURCE_DIR")) + "/resources/Tool.sii",
                      std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (japanese)
+        text.replace(text.find("Default=0x0009"), 14, "Default=0x0011");
     return std::regex_replace(text, std::regex("ViewSoftware=[^\r\n]*"), "ViewSoftware=" + mode);
 }
 
@@ -31,16 +35,31 @@ QStringList items(QWidget* window) {
     return list;
 }
 
+QSize placed_size(const QWidget* window) {
+    const int tpp = twips_per_pixel(window);
+    return {kWindowWidthTwips / tpp, kWindowHeightTwips / tpp};
+}
+
+struct HeightLog : QObject {
+    QList<int> heights;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            heights << static_cast<QResizeEvent*>(event)->size().height();
+        return false;
+    }
+};
+
 bool selector_enabled(QWidget* window) {
     return window->findChild<QComboBox*>("cb_SelectSoft")->isEnabled();
 }
 
 struct Program {
     explicit Program(const std::string& mode,
-                     const std::vector<std::pair<std::string, std::string>>& stored = {}) {
+                     const std::vector<std::pair<std::string, std::string>>& stored = {},
+                     bool japanese = false) {
         for (const auto& [key, value] : stored)
             settings.set("Tool", "Main", key, value);
-        folder.write("Tool.sii", shipped_catalogue(mode));
+        folder.write("Tool.sii", shipped_catalogue(mode, japanese));
         folder.write("Tool.exe", "stand-in program");
         shell = std::make_unique<AppShell>(folder.folder(), settings);
         shell->start();
@@ -55,16 +74,6 @@ struct Program {
 class AppModesTest : public QObject {
     Q_OBJECT
   private slots:
-    void measure() {
-        for (const char* mode : {"0", "2", "99"}) {
-            Program p(mode);
-            for (QWidget* w : {(QWidget*)&p.shell->main_window(), p.shell->removal_window(), p.shell->admin_window()}) {
-                if (!w) continue;
-                w->ensurePolished();
-                qDebug() << mode << w->objectName() << "min" << w->minimumSizeHint() << w->minimumSize() << "size" << w->size() << "hint" << w->sizeHint();
-            }
-        }
-    }
     void modeZeroOffersBothToolsInTheMainWindow() {
         Program p("0");
         QVERIFY(p.shell->main_window().isVisible());
@@ -95,6 +104,7 @@ class AppModesTest : public QObject {
         Program p("99");
         QWidget* admin = p.shell->admin_window();
         QVERIFY(admin && admin->isVisible());
+        QCOMPARE(admin->width(), placed_size(admin).width());
         QVERIFY(!p.shell->main_window().isVisible());
         QVERIFY(items(&p.shell->main_window()).isEmpty());
         QVERIFY(selector_enabled(&p.shell->main_window()));
@@ -144,6 +154,8 @@ class AppModesTest : public QObject {
     void switchingToolsKeepsBothWindowsContents() {
         Program p("0");
         MainWindow& main = p.shell->main_window();
+        HeightLog log;
+        main.installEventFilter(&log);
         main.findChild<QLineEdit*>("In_Path")->setText("/source");
         auto* selector = main.findChild<QComboBox*>("cb_SelectSoft");
         selector->setCurrentIndex(1);
@@ -151,6 +163,7 @@ class AppModesTest : public QObject {
         QWidget* removal = p.shell->removal_window();
         QVERIFY(removal && removal->isVisible() && !main.isVisible());
         QCOMPARE(removal->pos(), main.pos());
+        QCOMPARE(log.heights, QList<int>({kHandOverHeightTwips / twips_per_pixel(&main)}));
         removal->findChild<QLineEdit*>("In_Path")->setText("/eraser");
 
         auto* back = removal->findChild<QComboBox*>("cb_SelectSoft");
@@ -158,12 +171,25 @@ class AppModesTest : public QObject {
         emit back->activated(0);
         QVERIFY(main.isVisible() && !removal->isVisible());
         QCOMPARE(selector->currentIndex(), 0);
+        QCOMPARE(main.size(), placed_size(&main));
+        QVERIFY(main.minimumHeight() > log.heights.first());  // the layout's own minimum is back
         QCOMPARE(main.findChild<QLineEdit*>("In_Path")->text(), QString("/source"));
 
         selector->setCurrentIndex(1);
         emit selector->activated(1);
         QCOMPARE(p.shell->removal_window(), removal);
         QCOMPARE(removal->findChild<QLineEdit*>("In_Path")->text(), QString("/eraser"));
+    }
+
+    // The longer Japanese texts fit too, and Qt's own buttons and folder picker speak Japanese.
+    void japaneseWindowFitsAndQtSpeaksJapanese() {
+        Program p("0", {}, true);
+        QCoreApplication::processEvents();
+        QCOMPARE(p.shell->main_window().size(), placed_size(&p.shell->main_window()));
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm"))
+            QSKIP("Qt's Japanese translation is not installed");
+        QVERIFY(QCoreApplication::translate("QPlatformTheme", "&Yes") != "&Yes");
+        QVERIFY(QCoreApplication::translate("QFileDialog", "Look in:") != "Look in:");
     }
 };
 

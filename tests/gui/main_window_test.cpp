@@ -3,6 +3,7 @@
 // what the rules decided (ticks, lists, enabled states, the entry line).
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -66,7 +67,30 @@ struct DialogWatch {
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 if (auto* box = qobject_cast<QMessageBox*>(modal))
                     texts << box->text();
+                owners << modal->parentWidget();
                 modal->close();
+            }
+        });
+        timer.start(20);
+    }
+    QTimer timer;
+    QStringList texts;
+    QList<QWidget*> owners;
+};
+
+// Answers the next file dialog with a file, as a user picking it would; any message box is
+// closed and remembered.
+struct FileAnswer {
+    explicit FileAnswer(const QString& file) {
+        QObject::connect(&timer, &QTimer::timeout, [this, file] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->close();
+            }
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                // Typed into the name box: a selection waits for the folder's listing.
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(file);
+                static_cast<QDialog*>(dialog)->accept();
             }
         });
         timer.start(20);
@@ -91,6 +115,12 @@ class MainWindowTest : public QObject {
         QVERIFY(!child<QComboBox>(p.window(), "Model_Name")->isEnabled());
         tick(child<QCheckBox>(p.window(), "Chk_UserI"));
         QVERIFY(!child<QPushButton>(p.window(), "Com_OK")->isEnabled());
+        // The removal window's dialogs are its own, not the hidden main window's.
+        DialogWatch watch;
+        p.shell->main_window().select_tool(1);
+        QTest::mouseClick(child<QPushButton>(*p.shell->removal_window(), "Com_Brow"),
+                          Qt::LeftButton);
+        QCOMPARE(watch.owners, QList<QWidget*>({p.shell->removal_window()}));
     }
 
     void silentInstallReadsThePackageAndAddBuildsTheLine() {
@@ -106,6 +136,11 @@ class MainWindowTest : public QObject {
         QVERIFY(model->isEnabled());
         QCOMPARE(model->currentText(), QString("KORVA A3010"));
         QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("KORVA A3010 PCL6"));
+
+        // The installer folder is a long path: the source box widens with the window.
+        const int narrow = child<QLineEdit>(w, "In_Path")->width();
+        w.resize(w.width() + 400, w.height());
+        QTRY_VERIFY(child<QLineEdit>(w, "In_Path")->width() > narrow + 100);
 
         child<QLineEdit>(w, "IP_Address")->setText("10.0.0.5");
         QTest::mouseClick(child<QPushButton>(w, "Add"), Qt::LeftButton);
@@ -137,6 +172,32 @@ class MainWindowTest : public QObject {
         QTest::keyClick(list, Qt::Key_Down);
         QVERIFY(child<QRadioButton>(w, "P_Qx")->isChecked());
         QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("Floor 2"));
+    }
+
+    void aJobSavedFromOneWindowFillsAnother() {
+        Program p;
+        QWidget& w = p.window();
+        child<QLineEdit>(w, "In_Path")->setText(QString::fromStdString(p.source()));
+        tick(child<QCheckBox>(w, "Chk_SI"));
+        child<QLineEdit>(w, "IP_Address")->setText("10.0.0.5");
+        QTest::mouseClick(child<QPushButton>(w, "Add"), Qt::LeftButton);
+        const QString job = QString::fromStdString(p.folder.folder() + "site.job");
+        {
+            FileAnswer answer(job);
+            QTest::mouseClick(child<QPushButton>(w, "Com_SaveJob"), Qt::LeftButton);
+        }
+        QVERIFY(QFile::exists(job));
+
+        Program other;
+        QWidget& o = other.window();
+        FileAnswer answer(job);
+        QTest::mouseClick(child<QPushButton>(o, "Com_OpenJob"), Qt::LeftButton);
+        QCOMPARE(answer.texts.join("|"), QString());
+        QVERIFY(child<QCheckBox>(o, "Chk_SI")->isChecked());
+        QCOMPARE(child<QLineEdit>(o, "In_Path")->text(), child<QLineEdit>(w, "In_Path")->text());
+        QCOMPARE(child<QListWidget>(o, "Printer_List")->count(), 1);
+        QCOMPARE(child<QListWidget>(o, "Printer_List")->item(0)->text(),
+                 child<QListWidget>(w, "Printer_List")->item(0)->text());
     }
 };
 
