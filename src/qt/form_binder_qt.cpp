@@ -115,8 +115,13 @@ static void push_control(QWidget* widget, const Control& control) {
         if (button->isCheckable())
             button->setChecked(control.value != 0);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        if (edit->text() != q(control.text))
+        if (edit->text() != q(control.text)) {
             edit->setText(q(control.text));
+            // A text put in by the program shows its beginning, as a Windows text box does: a
+            // long folder path then shows its drive and first folders, not only its tail.
+            if (!edit->hasFocus())
+                edit->setCursorPosition(0);
+        }
     }
     widget->setEnabled(control.enabled);
     if (!widget->isWindow())

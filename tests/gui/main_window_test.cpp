@@ -132,6 +132,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(watch.texts, QStringList());
         QVERIFY(child<QCheckBox>(w, "Chk_SI")->isChecked());
         QVERIFY(child<QLineEdit>(w, "In_Path")->text().endsWith("/Drivers/Printer/"));
+        QCOMPARE(child<QLineEdit>(w, "In_Path")->cursorPosition(), 0);  // the start shows
         auto* model = child<QComboBox>(w, "Model_Name");
         QVERIFY(model->isEnabled());
         QCOMPARE(model->currentText(), QString("KORVA A3010"));
