@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QSignalBlocker>
@@ -24,6 +25,24 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
     const int after = selected_row(this);
     if (after >= 0 && after != before)
+        emit itemClicked(item(after));
+}
+
+// Qt reports a click only when the button goes down and up on one row; a drag to another row
+// selects that row all the same, and that is the choice the user made.
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    selected_at_press_ = selected_row(this);
+    pressed_row_ = row(itemAt(event->position().toPoint()));
+    QListWidget::mousePressEvent(event);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    const int released_row = row(itemAt(event->position().toPoint()));
+    if (released_row == pressed_row_)
+        return;  // Qt's own click
+    const int after = selected_row(this);
+    if (after >= 0 && after != selected_at_press_)
         emit itemClicked(item(after));
 }
 

@@ -31,6 +31,12 @@ class ListBox : public QListWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    int selected_at_press_ = -1;
+    int pressed_row_ = -1;
 };
 
 // The row the user selected, or -1: a current row without selection is not a choice.

@@ -108,12 +108,17 @@ void restore_after_shrink(QWidget* window, int height) {
 
 void hand_over(QWidget* from, QWidget* to) {
     const int tpp = twips_per_pixel(from);
-    shrink_cutting_off(from, kHandOverHeightTwips / tpp);
+    // A maximised or minimised window has no height of its own to shrink; a resize would only
+    // take its state away.
+    const bool sized = !(from->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+    if (sized)
+        shrink_cutting_off(from, kHandOverHeightTwips / tpp);
     sleep_ms(500);
     place_frame(to, from->pos());
     to->show();
     from->hide();
-    restore_after_shrink(from, kWindowHeightTwips / tpp);
+    if (sized)
+        restore_after_shrink(from, kWindowHeightTwips / tpp);
 }
 
 void compact_layouts(QWidget* window) {

@@ -179,6 +179,17 @@ class AppModesTest : public QObject {
         emit selector->activated(1);
         QCOMPARE(p.shell->removal_window(), removal);
         QCOMPARE(removal->findChild<QLineEdit*>("In_Path")->text(), QString("/eraser"));
+
+        // A maximised window stays maximised through a switch and back.
+        back->setCurrentIndex(0);
+        emit back->activated(0);
+        main.showMaximized();
+        QTRY_VERIFY(main.isMaximized());
+        selector->setCurrentIndex(1);
+        emit selector->activated(1);
+        back->setCurrentIndex(0);
+        emit back->activated(0);
+        QVERIFY(main.isVisible() && main.isMaximized());
     }
 
     // The longer Japanese texts fit too, and Qt's own buttons and folder picker speak Japanese.

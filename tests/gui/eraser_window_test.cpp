@@ -151,6 +151,14 @@ class RemWindowTest : public QObject {
         QCOMPARE(h.entries("Lst_DelPrinter"), QStringList({"P1", "P3"}));
         QTest::keyClick(h.child<QListWidget>("Lst_DelPrinter"), Qt::Key_Down);
         QCOMPARE(h.child<QLineEdit>("Txt_DelPrinter")->text(), QString("P1"));
+        // A drag from one entry to another chooses the one let go on.
+        auto* list = h.child<QListWidget>("Lst_DelPrinter");
+        const QPoint first = list->visualItemRect(list->item(0)).center();
+        const QPoint second = list->visualItemRect(list->item(1)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseMove(list->viewport(), second);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, second);
+        QCOMPARE(h.child<QLineEdit>("Txt_DelPrinter")->text(), QString("P3"));
 
         auto* out = h.child<QLineEdit>("Out_Path");
         out->setText("/some/folder");
