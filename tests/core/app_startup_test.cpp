@@ -171,10 +171,10 @@ TEST(Startup, OnlyPathsFunctionsSelectorJobsAndEndAreUsable) {
         if (control->enabled)
             enabled.push_back(name);
     }
-    EXPECT_EQ(enabled, (std::vector<std::string>{"Main", "Label14", "cb_SelectSoft", "Label1",
-                                                 "In_Path", "Label2", "Out_Path", "Com_Brow",
-                                                 "Frame3", "Chk_SI", "Chk_UserI", "Com_End",
-                                                 "Com_OpenJob", "Com_SaveJob"}));
+    EXPECT_EQ(enabled,
+              (std::vector<std::string>{"Main", "Label14", "cb_SelectSoft", "Label1", "In_Path",
+                                        "Label2", "Out_Path", "Com_Brow", "Frame3", "Chk_SI",
+                                        "Chk_UserI", "Com_End", "Com_OpenJob", "Com_SaveJob"}));
 }
 
 TEST(Startup, InitialValuesOfTheEntryFields) {
