@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -140,6 +141,14 @@ void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* li
     auto* line = named<QFrame>(line_name);
     line->setFrameShape(QFrame::HLine);
     root->addWidget(line);
+}
+
+void add_command_row(QVBoxLayout* root) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (const char* name : {"Com_OpenJob", "Com_SaveJob", "Com_OK", "Com_End"})
+        buttons->addWidget(named<QPushButton>(name));
+    root->addLayout(buttons);
 }
 
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state) {

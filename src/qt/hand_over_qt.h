@@ -26,6 +26,8 @@ void compact_layouts(QWidget* window);
 
 // The tool selector both tool windows carry at their top, with its label and the line below.
 void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name);
+// The row of commands at the bottom of the tool windows: Open job, Save job, Create and Exit.
+void add_command_row(QVBoxLayout* root);
 
 class SettingsStore;
 

@@ -190,13 +190,7 @@ void MainWindow::build() {
     columns->addWidget(silent_block(), 2);
     root->addLayout(columns, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(named<QPushButton>("Com_OpenJob"));
-    buttons->addWidget(named<QPushButton>("Com_SaveJob"));
-    buttons->addWidget(named<QPushButton>("Com_OK"));
-    buttons->addWidget(named<QPushButton>("Com_End"));
-    root->addLayout(buttons);
+    add_command_row(root);
     compact_layouts(this);
 }
 

@@ -131,13 +131,7 @@ void RemWindow::build() {
                        3);
     root->addLayout(columns, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(named<QPushButton>("Com_OpenJob"));
-    buttons->addWidget(named<QPushButton>("Com_SaveJob"));
-    buttons->addWidget(named<QPushButton>("Com_OK"));
-    buttons->addWidget(named<QPushButton>("Com_End"));
-    root->addLayout(buttons);
+    add_command_row(root);
     compact_layouts(this);
 }
 
