@@ -95,7 +95,9 @@ const std::set<std::string>& printer_keys() {
 class Reader {
   public:
     Reader(std::string bytes, std::string job_folder)
-        : bytes_(std::move(bytes)), job_folder_(std::move(job_folder)) {}
+        : bytes_(std::move(bytes)),
+          outline_(profile::outline_bytes(bytes_, utf8())),
+          job_folder_(std::move(job_folder)) {}
 
     ReadResult read() {
         result_.job.tool = read_tool();
@@ -165,10 +167,9 @@ class Reader {
     }
 
     void check_names() {
-        const std::vector<profile::SectionOutline> outline = profile::outline_bytes(bytes_, utf8());
-        if (outline.empty() || lower(outline.front().name) != "job")
+        if (outline_.empty() || lower(outline_.front().name) != "job")
             problem("MsgErrJobValue", {"[Job]", ""});
-        for (const auto& section : outline) {
+        for (const auto& section : outline_) {
             for (const std::string& key : section.keys) {
                 if (is_password_key(key)) {
                     problem("MsgErrJobPassword", {where(section.name, key)});
@@ -282,7 +283,7 @@ class Reader {
 
     std::vector<int> numbers(const std::string& prefix) const {
         std::vector<int> found;
-        for (const auto& section : profile::outline_bytes(bytes_, utf8())) {
+        for (const auto& section : outline_) {
             if (int n = numbered(section.name, prefix); n > 0)
                 found.push_back(n);
         }
@@ -311,7 +312,7 @@ class Reader {
 
     std::vector<std::string> read_list(const std::string& section, const std::string& prefix) {
         std::map<int, std::string> entries;
-        for (const auto& outline : profile::outline_bytes(bytes_, utf8())) {
+        for (const auto& outline : outline_) {
             if (lower(outline.name) != lower(section))
                 continue;
             for (const std::string& key : outline.keys) {
@@ -328,6 +329,7 @@ class Reader {
     }
 
     std::string bytes_;
+    std::vector<profile::SectionOutline> outline_;
     std::string job_folder_;
     ReadResult result_;
 };

@@ -8,6 +8,7 @@
 #include "admin/admin_form.h"
 #include "app/main_form.h"
 #include "eraser/rem_form.h"
+#include "platform/codepage.h"
 #include "platform/console.h"
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
@@ -21,11 +22,11 @@ int index_of(const std::vector<std::string>& items, const std::string& text) {
     return found == items.end() ? -1 : static_cast<int>(found - items.begin());
 }
 
+// Language folders are matched as Windows matches folder names, on every system.
 int index_ignoring_case(const std::vector<std::string>& items, const std::string& text) {
+    const CodePage utf8("UTF-8");
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (name_comparison_key(items[i]) == name_comparison_key(text) ||
-            std::equal(items[i].begin(), items[i].end(), text.begin(), text.end(),
-                       [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+        if (utf8.fold_case(items[i]) == utf8.fold_case(text))
             return static_cast<int>(i);
     }
     return -1;

@@ -7,6 +7,7 @@
 #include "job/job_forms.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
+#include "platform/path.h"
 
 namespace korva::job {
 
@@ -21,7 +22,7 @@ const char* tool_word(Tool tool) {
 // With a file name but no extension, the job gets the one its dialog offers.
 std::string with_job_extension(std::string path) {
     const std::size_t dot = path.rfind('.');
-    const std::size_t sep = path.find_last_of("\\/");
+    const std::size_t sep = last_sep(path);
     if (dot == std::string::npos || (sep != std::string::npos && dot < sep))
         path += kJobExtension;
     return path;
