@@ -110,17 +110,42 @@ Line line_at(std::string_view file, std::size_t pos, const CodePage& cp) {
     return line;
 }
 
-std::vector<Line> parse(std::string_view file, const CodePage& cp) {
-    std::vector<Line> lines;
-    for (std::size_t pos = 0; pos < file.size(); pos = lines.back().end)
-        lines.push_back(line_at(file, pos, cp));
-    return lines;
+// Past a run of line ends: every line in it is blank, and the byte after it starts a line. The
+// walks below pass over blank lines this way, so a file of millions of them costs a byte test per
+// line, not a classified line.
+std::size_t past_line_ends(std::string_view file, std::size_t pos) {
+    while (pos < file.size() && (file[pos] == '\r' || file[pos] == '\n'))
+        ++pos;
+    return pos;
 }
 
-// Folding keeps the byte length, so a name of another length is passed over without the folded
-// copy: a file of many short lines then costs no allocation per line.
+// The next line that holds anything, from pos on; false at the end of the file.
+bool next_line(std::string_view file, std::size_t& pos, Line& line, const CodePage& cp) {
+    pos = past_line_ends(file, pos);
+    if (pos >= file.size())
+        return false;
+    line = line_at(file, pos, cp);
+    pos = line.end;
+    return true;
+}
+
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Folding keeps the byte length and turns an ASCII byte into itself or its lower case, whether it
+// is a character or a trail byte; so a name of another length, or one whose ASCII bytes differ
+// from the wanted name's even in lower case, is passed over without the folded copy. A file of
+// many keys of one length then costs no code page walk per line.
 bool same_name(std::string_view name, const std::string& wanted, const CodePage& cp) {
-    return name.size() == wanted.size() && cp.fold_case(name) == wanted;
+    if (name.size() != wanted.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (static_cast<unsigned char>(name[i]) < 0x80 &&
+            ascii_lower(name[i]) != ascii_lower(wanted[i]))
+            return false;
+    }
+    return cp.fold_case(name) == wanted;
 }
 
 // The value of the first matching key of the first matching section, read in one pass without a
@@ -130,14 +155,8 @@ std::optional<std::string_view> find_value(std::string_view file, std::string_vi
     const std::string wanted_section = cp.fold_case(section);
     const std::string wanted_key = cp.fold_case(key);
     bool inside = false;
-    for (std::size_t pos = 0; pos < file.size();) {
-        // Empty lines change nothing in a lookup, so their line ends are passed over byte by byte.
-        if (file[pos] == '\r' || file[pos] == '\n') {
-            ++pos;
-            continue;
-        }
-        const Line line = line_at(file, pos, cp);
-        pos = line.end;
+    Line line;
+    for (std::size_t pos = 0; next_line(file, pos, line, cp);) {
         if (line.kind == Kind::header) {
             // Only the first section of a name can be reached.
             if (inside)
@@ -150,38 +169,38 @@ std::optional<std::string_view> find_value(std::string_view file, std::string_vi
     return std::nullopt;
 }
 
-// Lines [first, last) of the first section whose name matches; only the first of several
-// sections of one name can be reached.
+// The first section whose name matches, from its header to the next header (or the end of the
+// file); only the first of several sections of one name can be reached. Found in one pass
+// without a table of lines, so a file of millions of short lines costs no memory per line.
 struct Section {
-    std::size_t header = 0;
-    std::size_t first = 0;
-    std::size_t last = 0;
+    Line header;
+    std::size_t end = 0;
 };
 
-std::optional<Section> find_section(const std::vector<Line>& lines, std::string_view name,
+std::optional<Section> find_section(std::string_view file, std::string_view name,
                                     const CodePage& cp) {
     const std::string wanted = cp.fold_case(name);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != Kind::header || !same_name(lines[i].name, wanted, cp))
+    std::optional<Section> found;
+    Line line;
+    for (std::size_t pos = 0; next_line(file, pos, line, cp);) {
+        if (line.kind != Kind::header)
             continue;
-        Section section{i, i + 1, i + 1};
-        while (section.last < lines.size() && lines[section.last].kind != Kind::header) {
-            ++section.last;
+        if (found) {
+            found->end = line.begin;
+            return found;
         }
-        return section;
+        if (same_name(line.name, wanted, cp))
+            found = Section{line, file.size()};
     }
-    return std::nullopt;
+    return found;
 }
 
-std::optional<std::size_t> find_entry(const std::vector<Line>& lines, const Section& section,
-                                      std::string_view key, const CodePage& cp) {
-    const std::string wanted = cp.fold_case(key);
-    for (std::size_t i = section.first; i < section.last; ++i) {
-        if (lines[i].kind == Kind::entry && same_name(lines[i].name, wanted, cp))
-            return i;
-    }
-    return std::nullopt;
-}
+// One change of a write: `erase` bytes at `at` give way to `insert`.
+struct Splice {
+    std::size_t at = 0;
+    std::size_t erase = 0;
+    std::string insert;
+};
 
 // One matching pair of quotes around the whole value goes; the blanks inside stay.
 std::string_view unquote(std::string_view value) {
@@ -198,18 +217,56 @@ bool ends_with_line_end(std::string_view file) {
 }
 
 // A new section goes at the very end, on a line of its own but with no blank line before it.
-void append_section(std::string& out, std::string_view section) {
-    if (!out.empty() && !ends_with_line_end(out))
-        out += kCrLf;
-    out += '[';
-    out += section;
-    out += ']';
-    out += kCrLf;
+std::string section_start(std::string_view file, std::string_view section) {
+    std::string text;
+    if (!file.empty() && !ends_with_line_end(file))
+        text += kCrLf;
+    text += '[';
+    text += section;
+    text += ']';
+    text += kCrLf;
+    return text;
 }
 
 void append_line(std::string& out, std::string_view line) {
     out += line;
     out += kCrLf;
+}
+
+std::string entry_line(std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line += key;
+    line += '=';
+    append_line(line, value);
+    return line;
+}
+
+// Where WritePrivateProfileStringA puts the value, as one splice of the file.
+Splice plan_write_string(std::string_view file, std::string_view section, std::string_view key,
+                         std::string_view value, const CodePage& cp) {
+    const auto sec = find_section(file, section, cp);
+    if (!sec)
+        return {file.size(), 0, section_start(file, section) + entry_line(key, value)};
+    const std::string wanted = cp.fold_case(key);
+    // New keys follow the last entry, in front of trailing comments and blank lines, so the
+    // blank line that separates two sections stays where it is.
+    Line anchor = sec->header;
+    Line line;
+    const std::string_view inside = file.substr(0, sec->end);
+    for (std::size_t pos = sec->header.end; next_line(inside, pos, line, cp);) {
+        if (line.kind != Kind::entry)
+            continue;
+        // The key keeps its spelling and the spacing before '='; the rest of the line is new.
+        if (same_name(line.name, wanted, cp)) {
+            std::string rest(value);
+            rest += kCrLf;
+            return {line.equals + 1, line.end - line.equals - 1, std::move(rest)};
+        }
+        anchor = line;
+    }
+    const std::string_view line_end = anchor.end == anchor.content_end ? kCrLf : std::string_view();
+    return {anchor.end, 0, std::string(line_end) + entry_line(key, value)};
 }
 
 // The list as WritePrivateProfileSectionA sees it: strings ended by NUL, the first empty string
@@ -232,6 +289,59 @@ std::vector<std::string_view> windows_list(const std::vector<std::string>& lines
     return strings;
 }
 
+std::string list_text(const std::vector<std::string_view>& strings) {
+    std::string text;
+    for (std::string_view s : strings)
+        append_line(text, s);
+    return text;
+}
+
+// WritePrivateProfileSectionA on the bytes in place: the comments, blank and text lines of the
+// section move up over its removed entries, keeping their order, and the new lines go in front
+// of them. Nothing is copied but the section's own lines and the rest of the file once.
+void rewrite_section(std::string& bytes, std::string_view section, std::string_view new_lines,
+                     const CodePage& cp) {
+    const auto sec = find_section(bytes, section, cp);
+    if (!sec) {
+        bytes += section_start(bytes, section);
+        bytes += new_lines;
+        return;
+    }
+    std::size_t kept_end = sec->header.end;
+    const auto keep = [&](std::size_t begin, std::size_t end) {
+        if (kept_end != begin) {
+            std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(begin),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(end),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(kept_end));
+        }
+        kept_end += end - begin;
+    };
+    // Lines are read ahead of where the kept ones are written, so a read never sees a moved byte.
+    // A run of blank lines is kept as one piece.
+    const std::string_view inside = std::string_view(bytes).substr(0, sec->end);
+    for (std::size_t pos = sec->header.end; pos < sec->end;) {
+        const std::size_t blank_end = past_line_ends(inside, pos);
+        keep(pos, blank_end);
+        pos = blank_end;
+        if (pos == sec->end)
+            break;
+        const Line line = line_at(inside, pos, cp);
+        pos = line.end;
+        if (line.kind != Kind::entry)
+            keep(line.begin, line.end);
+    }
+    // A header on the last line, without a line end, gets one before the new lines.
+    const std::string_view line_end =
+        sec->header.end == sec->header.content_end ? kCrLf : std::string_view();
+    bytes.erase(kept_end, sec->end - kept_end);
+    bytes.insert(sec->header.end, std::string(line_end) + std::string(new_lines));
+}
+
+// The most a write of the section adds: a line end, the header, the new lines.
+std::size_t room_for_section(std::string_view section, std::string_view new_lines) {
+    return section.size() + new_lines.size() + 6;
+}
+
 namespace fs = std::filesystem;
 
 fs::path native_path(const std::string& utf8) {
@@ -240,7 +350,8 @@ fs::path native_path(const std::string& utf8) {
 
 enum class ReadResult { ok, missing, unreadable };
 
-ReadResult read_file(const std::string& path, std::string& bytes) {
+// `room` more bytes are reserved, so a write can change the file in place without a second copy.
+ReadResult read_file(const std::string& path, std::string& bytes, std::size_t room = 0) {
     bytes.clear();
     if (path.empty())
         return ReadResult::missing;
@@ -257,7 +368,7 @@ ReadResult read_file(const std::string& path, std::string& bytes) {
     // Sized once: growing by doubling would hold up to three copies of a large file at a time.
     const auto size = fs::file_size(native, ec);
     if (!ec)
-        bytes.reserve(static_cast<std::size_t>(size));
+        bytes.reserve(static_cast<std::size_t>(size) + room);
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
@@ -322,24 +433,24 @@ void write_file(FileSystem& files, const std::string& path, const std::string& b
 }
 
 // A write changes a file it can read; an unreadable one is not silently replaced.
-std::string read_for_write(const std::string& path) {
+std::string read_for_write(const std::string& path, std::size_t room) {
     std::string bytes;
-    if (read_file(path, bytes) == ReadResult::unreadable) {
+    if (read_file(path, bytes, room) == ReadResult::unreadable) {
         throw PlatformError("Cannot read the profile file", path);
     }
     return bytes;
 }
 
-}  // namespace
-
-std::string get_string_bytes(const std::string& file_bytes, const std::string& section,
-                             const std::string& key, const std::string& default_value,
-                             std::size_t buffer_len, const CodePage& cp) {
+// The text GetPrivateProfileStringA would copy, as a view of the file or of the default: a large
+// value is copied once, into the caller's form, not first into a text of its own.
+std::string_view looked_up(std::string_view file, const std::string& section,
+                           const std::string& key, const std::string& default_value,
+                           std::size_t buffer_len, const CodePage& cp) {
     if (buffer_len == 0)
         return {};
     std::string_view text;
     const auto value =
-        find_value(file_bytes, trim_spaces(c_string(section)), trim_spaces(c_string(key)), cp);
+        find_value(file, trim_spaces(c_string(section)), trim_spaces(c_string(key)), cp);
     if (value) {
         text = unquote(*value);
     } else {
@@ -349,85 +460,39 @@ std::string get_string_bytes(const std::string& file_bytes, const std::string& s
             text.remove_suffix(1);
     }
     text = text.substr(0, text.find('\0'));
-    return std::string(text.substr(0, cp.boundary_at_most(text, buffer_len - 1)));
+    return text.substr(0, cp.boundary_at_most(text, buffer_len - 1));
+}
+
+}  // namespace
+
+std::string get_string_bytes(const std::string& file_bytes, const std::string& section,
+                             const std::string& key, const std::string& default_value,
+                             std::size_t buffer_len, const CodePage& cp) {
+    return std::string(looked_up(file_bytes, section, key, default_value, buffer_len, cp));
 }
 
 std::string write_string_bytes(const std::string& file_bytes, const std::string& section,
                                const std::string& key, const std::string& value,
                                const CodePage& cp) {
-    const std::string_view section_name = trim_spaces(c_string(section));
-    const std::string_view key_name = trim_spaces(c_string(key));
-    const std::string_view new_value = c_string(value);
     const std::string_view file(file_bytes);
-    const std::vector<Line> lines = parse(file, cp);
+    const Splice splice = plan_write_string(file, trim_spaces(c_string(section)),
+                                            trim_spaces(c_string(key)), c_string(value), cp);
     std::string out;
-    out.reserve(file.size() + section_name.size() + key_name.size() + new_value.size() + 8);
-
-    const auto sec = find_section(lines, section_name, cp);
-    if (!sec) {
-        out = file_bytes;
-        append_section(out, section_name);
-        out += key_name;
-        out += '=';
-        append_line(out, new_value);
-        return out;
-    }
-    if (const auto entry = find_entry(lines, *sec, key_name, cp)) {
-        // The key keeps its spelling and the spacing before '='; the rest of the line is new.
-        const Line& line = lines[*entry];
-        out.append(file.substr(0, line.equals + 1));
-        append_line(out, new_value);
-        out.append(file.substr(line.end));
-        return out;
-    }
-    // New keys follow the last entry, in front of trailing comments and blank lines, so the
-    // blank line that separates two sections stays where it is.
-    std::size_t anchor = sec->header;
-    for (std::size_t i = sec->first; i < sec->last; ++i) {
-        if (lines[i].kind == Kind::entry)
-            anchor = i;
-    }
-    const Line& after = lines[anchor];
-    out.append(file.substr(0, after.end));
-    if (after.end == after.content_end)
-        out += kCrLf;
-    out += key_name;
-    out += '=';
-    append_line(out, new_value);
-    out.append(file.substr(after.end));
+    out.reserve(file.size() - splice.erase + splice.insert.size());
+    out.append(file.substr(0, splice.at));
+    out.append(splice.insert);
+    out.append(file.substr(splice.at + splice.erase));
     return out;
 }
 
 std::string write_section_bytes(const std::string& file_bytes, const std::string& section,
                                 const std::vector<std::string>& lines, const CodePage& cp) {
     const std::string_view section_name = trim_spaces(c_string(section));
-    const std::vector<std::string_view> strings = windows_list(lines);
-    const std::string_view file(file_bytes);
-    const std::vector<Line> parsed = parse(file, cp);
+    const std::string new_lines = list_text(windows_list(lines));
     std::string out;
-
-    const auto sec = find_section(parsed, section_name, cp);
-    if (!sec) {
-        out = file_bytes;
-        append_section(out, section_name);
-        for (std::string_view s : strings)
-            append_line(out, s);
-        return out;
-    }
-    const Line& header = parsed[sec->header];
-    out.append(file.substr(0, header.end));
-    if (header.end == header.content_end)
-        out += kCrLf;
-    for (std::string_view s : strings)
-        append_line(out, s);
-    // Comments, blank and text lines of the section survive, in their order, after the new keys.
-    for (std::size_t i = sec->first; i < sec->last; ++i) {
-        if (parsed[i].kind != Kind::entry) {
-            out.append(file.substr(parsed[i].begin, parsed[i].end - parsed[i].begin));
-        }
-    }
-    const std::size_t rest = sec->last < parsed.size() ? parsed[sec->last].begin : file.size();
-    out.append(file.substr(rest));
+    out.reserve(file_bytes.size() + room_for_section(section_name, new_lines));
+    out.append(file_bytes);
+    rewrite_section(out, section_name, new_lines, cp);
     return out;
 }
 
@@ -447,30 +512,44 @@ std::string get_string(const std::string& path, const std::string& section, cons
     std::string bytes;
     if (read_file(path, bytes) != ReadResult::ok)
         bytes.clear();
-    return cp.from_ansi(get_string_bytes(bytes, cp.to_ansi(section), cp.to_ansi(key),
-                                         cp.to_ansi(default_value), buffer_len, cp));
+    const std::string default_ansi = cp.to_ansi(default_value);
+    return cp.from_ansi(
+        looked_up(bytes, cp.to_ansi(section), cp.to_ansi(key), default_ansi, buffer_len, cp));
 }
 
 void write_file_bytes(FileSystem& files, const std::string& path, const std::string& bytes) {
     write_file(files, path, bytes);
 }
 
+// The file is changed in the bytes read, which were given room for the change: a large file is
+// held once, not once as read and once as written.
 void write_string(FileSystem& files, const std::string& path, const std::string& section,
                   const std::string& key, const std::string& value, const CodePage& cp) {
-    const std::string bytes = read_for_write(path);
-    write_file(
-        files, path,
-        write_string_bytes(bytes, cp.to_ansi(section), cp.to_ansi(key), cp.to_ansi(value), cp));
+    const std::string section_ansi = cp.to_ansi(section);
+    const std::string key_ansi = cp.to_ansi(key);
+    const std::string value_ansi = cp.to_ansi(value);
+    const std::string_view section_name = trim_spaces(c_string(section_ansi));
+    const std::string_view key_name = trim_spaces(c_string(key_ansi));
+    const std::string_view new_value = c_string(value_ansi);
+    std::string bytes = read_for_write(
+        path, room_for_section(section_name, "") + key_name.size() + new_value.size() + 3);
+    Splice splice = plan_write_string(bytes, section_name, key_name, new_value, cp);
+    bytes.replace(splice.at, splice.erase, splice.insert);
+    write_file(files, path, bytes);
 }
 
 void write_section(FileSystem& files, const std::string& path, const std::string& section,
                    const std::vector<std::string>& lines, const CodePage& cp) {
-    const std::string bytes = read_for_write(path);
     std::vector<std::string> ansi_lines;
     ansi_lines.reserve(lines.size());
     for (const std::string& line : lines)
         ansi_lines.push_back(cp.to_ansi(line));
-    write_file(files, path, write_section_bytes(bytes, cp.to_ansi(section), ansi_lines, cp));
+    const std::string section_ansi = cp.to_ansi(section);
+    const std::string_view section_name = trim_spaces(c_string(section_ansi));
+    const std::string new_lines = list_text(windows_list(ansi_lines));
+    std::string bytes = read_for_write(path, room_for_section(section_name, new_lines));
+    rewrite_section(bytes, section_name, new_lines, cp);
+    write_file(files, path, bytes);
 }
 
 void write_string(const std::string& path, const std::string& section, const std::string& key,
@@ -484,15 +563,17 @@ void write_section(const std::string& path, const std::string& section,
 }
 
 std::vector<SectionOutline> outline_bytes(const std::string& file_bytes, const CodePage& cp) {
+    const std::string_view file(file_bytes);
     std::vector<SectionOutline> sections;
-    for (const Line& line : parse(file_bytes, cp)) {
+    Line line;
+    for (std::size_t pos = 0; next_line(file, pos, line, cp);) {
         if (line.kind == Kind::header) {
             sections.push_back({std::string(line.name), {}, {}});
         } else if (!sections.empty() && line.kind == Kind::entry) {
             sections.back().keys.emplace_back(line.name);
         } else if (!sections.empty() && line.kind == Kind::text) {
-            sections.back().stray_lines.push_back(std::string(trim_layout(
-                std::string_view(file_bytes).substr(line.begin, line.content_end - line.begin))));
+            sections.back().stray_lines.emplace_back(
+                trim_layout(file.substr(line.begin, line.content_end - line.begin)));
         }
     }
     return sections;
@@ -503,7 +584,12 @@ std::string quoted_if_needed(std::string_view value) {
         !value.empty() && (is_layout_space(value.front()) || is_layout_space(value.back()));
     if (!trimmed_on_read && unquote(value).size() == value.size())
         return std::string(value);
-    return "\"" + std::string(value) + "\"";
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace korva::profile

@@ -3,9 +3,7 @@
 // what a lookup finds, how a buffer cuts, and which bytes a write may touch.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -348,14 +346,58 @@ TEST_F(ProfileFileTest, FailedWriteKeepsTheOldFileWhole) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-// bench/profile_bench.sh runs this on large files; it prints, it does not judge.
-TEST(ProfileBench, DISABLED_OneLookup) {
-    const char* path = std::getenv("KORVA_BENCH_PROFILE");
-    ASSERT_NE(path, nullptr) << "KORVA_BENCH_PROFILE names the file to read";
-    const auto start = std::chrono::steady_clock::now();
-    const std::string value = get_string(path, "Setup", "ProgExe", "", 1000, western());
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    std::printf("lookup: %.1f ms, value of %zu bytes\n", took.count(), value.size());
+// A megabyte of one repeated piece inside a section is read and changed as the single piece is:
+// the walks keep their place across millions of blank lines, a long double-byte run, many entries.
+TEST(ProfileLargeFileTest, ActsAsItsSmallEquivalent) {
+    struct Case {
+        const char* what;
+        std::string piece;
+        std::size_t names_per_piece;  // sections and keys a piece adds to the outline
+        const CodePage& cp;
+    };
+    const Case cases[] = {
+        {"bare CRs", "\r", 0, western()},
+        {"bare LFs", "\n", 0, western()},
+        {"CP932 lead bytes", "\x81", 0, japanese()},
+        {"ordinary lines", "[P]\r\nKey=a value of an ordinary length\r\n", 2, western()},
+    };
+    const std::string prefix = "[Big]\r\nk=1\r\n";
+    const std::string suffix = "\r\n[Setup]\r\nProgExe=Tool.exe\r\n";
+    const auto names = [](const std::vector<SectionOutline>& outline) {
+        std::size_t count = 0;
+        for (const auto& section : outline)
+            count += 1 + section.keys.size() + section.stray_lines.size();
+        return count;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t repeats = (1 << 20) / c.piece.size();
+        std::string pieces;
+        for (std::size_t i = 0; i < repeats; ++i)
+            pieces += c.piece;
+        const std::string small = prefix + c.piece + suffix;
+        const std::string large = prefix + pieces + suffix;
+        // A write of the small file, with its piece grown back to the large file's pieces.
+        const auto grown = [&](std::string written) {
+            const std::size_t at = written.find(c.piece + suffix.substr(0, 9));
+            EXPECT_NE(at, std::string::npos);
+            return at == std::string::npos ? written : written.replace(at, c.piece.size(), pieces);
+        };
+        for (const std::size_t length : {std::size_t{1000}, std::size_t{1} << 20, SIZE_MAX}) {
+            EXPECT_EQ(get_string_bytes(large, "setup", "progexe", "D", length, c.cp), "Tool.exe");
+            EXPECT_EQ(get_string_bytes(large, "Big", "none", "D", length, c.cp), "D");
+        }
+        EXPECT_EQ(names(outline_bytes(large, c.cp)),
+                  names(outline_bytes(small, c.cp)) + (repeats - 1) * c.names_per_piece);
+        for (const char* section : {"Big", "Setup", "New"}) {
+            for (const char* key : {"ProgExe", "Added"}) {
+                EXPECT_EQ(write_string_bytes(large, section, key, "v", c.cp),
+                          grown(write_string_bytes(small, section, key, "v", c.cp)));
+            }
+            EXPECT_EQ(write_section_bytes(large, section, {"a=1", "b=2"}, c.cp),
+                      grown(write_section_bytes(small, section, {"a=1", "b=2"}, c.cp)));
+        }
+    }
 }
 
 }  // namespace
