@@ -5,7 +5,7 @@ set -eu
 imports=$("$1" -p "$2" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 [ -n "$imports" ] || { echo "no imports read from $2"; exit 1; }
 system='kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|msvcrt|shlwapi|uxtheme|version'
-others=$(echo "$imports" | grep -vxE "($system)\.dll" || true)
+others=$(echo "$imports" | grep -vxE "($system)\.dll|winspool\.drv" || true)
 if [ -n "$others" ]; then
     echo "imports DLLs that Windows does not provide: $others"
     exit 1
