@@ -2,6 +2,7 @@
 // korva-build JOB...: builds each job in turn and tells, one line per job, how it ended.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,5 +22,8 @@ struct Console {
 // arguments: without the program name. program_folder: the folder of Tool.sii and Tool.bin.
 int run_build_command(const std::vector<std::string>& arguments, const std::string& program_folder,
                       const Console& console, const std::string& system_folder = "");
+
+// The progress line's text for bytes copied of total (0 when unknown).
+std::string progress_text(std::uint64_t done, std::uint64_t total);
 
 }  // namespace korva::cli

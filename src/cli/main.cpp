@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/build_command.h"
+#include "cli/display_text.h"
 #include "platform/console.h"
 #include "platform/error.h"
 #include "platform/process.h"
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
     try {
         return korva::cli::run_build_command(arguments, korva::executable_folder(), console);
     } catch (const korva::PlatformError& error) {
-        korva::write_text(stderr, std::string("korva-build: ") + error.what() + "\n");
+        korva::write_text(stderr, "korva-build: " + korva::cli::display_text(error.what()) + "\n");
         return 1;
     }
 }

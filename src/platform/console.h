@@ -17,7 +17,8 @@ std::optional<std::string> environment_variable(const std::string& name);
 bool is_terminal(std::FILE* stream);
 
 // Writes the text; on a Windows console as UTF-16, so non-ASCII texts show whatever the console's
-// code page.
+// code page. Redirected on Windows, in the console's output code page (without a console, the
+// ANSI code page); elsewhere always UTF-8.
 void write_text(std::FILE* stream, const std::string& utf8);
 
 // Asks on the terminal with the prompt and reads one line without showing what is typed; nullopt

@@ -27,6 +27,27 @@ HANDLE console_of(std::FILE* stream) {
     return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
+// Redirected output is read the way the console shows text: a file or pipe of `korva-build >
+// log.txt` is in the console's output code page (UTF-8 after `chcp 65001`), and without a console
+// in the ANSI code page, as other console programs write. A character the code page lacks
+// becomes "?".
+std::string in_output_code_page(const std::string& utf8) {
+    UINT code_page = GetConsoleOutputCP();
+    if (code_page == 0)
+        code_page = GetACP();
+    if (code_page == CP_UTF8 || utf8.empty())
+        return utf8;
+    const std::wstring wide = utf8_to_utf16(utf8);
+    const int length = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return utf8;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(),
+                        length, nullptr, nullptr);
+    return bytes;
+}
+
 }  // namespace
 
 bool is_terminal(std::FILE* stream) {
@@ -41,7 +62,8 @@ void write_text(std::FILE* stream, const std::string& utf8) {
         WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
     }
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    const std::string bytes = in_output_code_page(utf8);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fflush(stream);
 }
 
