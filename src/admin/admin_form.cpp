@@ -8,9 +8,13 @@
 #include <cctype>
 #include <exception>
 #include <iterator>
+#include <memory>
+#include <vector>
 
 #include "dialogs/account_check.h"
 #include "package/launcher_scripts.h"
+#include "package/native_launcher.h"
+#include "package/output_lock.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -79,7 +83,9 @@ AdminForm::AdminForm(const Context& main_ctx, const std::string& LangSelect)
            language_codepage(catalogue_),
            main_ctx.pump,
            main_ctx.program_folder,
-           main_ctx.system_folder} {}
+           main_ctx.system_folder} {
+    ctx_.native_launcher = main_ctx.native_launcher;
+}
 
 ControlTable AdminForm::controls() {
     return {{"Admin_Setting", &Admin_Setting},
@@ -117,9 +123,13 @@ bool AdminForm::Form_Load(const std::string& main_caption) {
     }
     program_ = program;
     name_ = program_base_name(program);
-    // Windows finds the program whatever the case of its name.
-    if (ctx_.fs.list(with_trailing_sep(ctx_.program_folder) + program_, false).empty()) {
-        ctx_.prompter.message(program_ + kProgExeNotFoundSuffix, kFixedErrorTitle);
+    // Windows finds the program whatever the case of its name. Beside a folder of its own
+    // choosing the message names the full path, as that folder is not the obvious one.
+    const std::string folder = with_trailing_sep(launcher_folder());
+    if (ctx_.fs.list(folder + program_, false).empty()) {
+        ctx_.prompter.message(
+            (target_folder.empty() ? "" : folder) + program_ + kProgExeNotFoundSuffix,
+            kFixedErrorTitle);
         return true;
     }
 
@@ -136,13 +146,17 @@ bool AdminForm::Check_Value_UserI() {
 }
 
 void AdminForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {
-    dir_ = with_trailing_sep(ctx_.program_folder);
+    dir_ = with_trailing_sep(launcher_folder());
+    run_as_copied_ = false;
     wait.show_creating();
     owner.set_visible(false);
     wait.refresh();
 
+    std::unique_ptr<OutputLock> lock;
     const bool done = [&] {
         if (!Check_Value_UserI())
+            return false;
+        if (!lock_folder(lock))
             return false;
         wait.refresh();
         if (!File_Copy())
@@ -152,11 +166,28 @@ void AdminForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {
     }();
 
     if (done) {
+        run_as_copied_ = false;  // part of the finished launchers now
         wait.show_finished();
         return;
     }
     wait.hide();
     owner.set_visible(true);
+}
+
+// The launchers' folder is locked as a package's output is. A program folder whose parent takes
+// no lock file (a folder below Program Files) is written as the window always wrote it: the
+// window writes only the files it names there.
+bool AdminForm::lock_folder(std::unique_ptr<OutputLock>& lock) {
+    LockAttempt attempt;
+    try {
+        attempt = lock_output(ctx_.fs, dir_, "");
+    } catch (const PlatformError&) {
+        return true;
+    }
+    if (!attempt.lock)
+        show_lock_refusal(attempt, dir_, catalogue_, ctx_.prompter);
+    lock = std::move(attempt.lock);
+    return lock != nullptr;
 }
 
 bool AdminForm::File_Copy() {
@@ -165,8 +196,9 @@ bool AdminForm::File_Copy() {
         require_folder(dir_);
         // Unpacked into a private temporary folder: a folder named Tool that the program folder
         // may already hold belongs to the user and is neither used nor removed.
-        const ToolArchive archive(fs, dir_, ctx_.pump, expander);
-        archive.install_launcher_tools(encoder_folder(ctx_), dir_);
+        const auto archive = open_tool_archive(ctx_, expander);
+        run_as_copied_ = !fs.file_exists(dir_ + kRunAsProgram);
+        archive->install_launcher_tools(fs, encoder_folder(ctx_), dir_);
         return true;
     } catch (const std::exception&) {
         Error_Delete();
@@ -183,10 +215,12 @@ bool AdminForm::Create_SetupVBE() {
                              program_script_text(creds, program_), ctx_);
         write_encoded_script(dir_, kScript2Txt, kScript2Vbs, name_ + "UAC.vbe",
                              program_uac_script_text(creds, program_), ctx_);
+        if (native_launcher_wanted(ctx_))
+            write_native_launcher({name_ + "Launch", program_, creds, "", ""}, dir_, ctx_);
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         Error_Delete();
-        catalogue_.show(ctx_.prompter, "MsgErrSetup", "MsgErrOneMore");
+        show_generator_failure(ctx_, error, "MsgErrSetup");
         return false;
     }
 }
@@ -194,9 +228,16 @@ bool AdminForm::Create_SetupVBE() {
 void AdminForm::Error_Delete() {
     if (dir_.empty() || !ends_with_sep(dir_))
         return;
-    const std::string names[] = {kScript1Txt, kScript1Vbs, name_ + ".vbe",
-                                 kScript2Txt, kScript2Vbs, name_ + "UAC.vbe"};
-    for (const std::string& file : names) {
+    const std::string names[] = {kScript1Txt, kScript1Vbs,       name_ + ".vbe",      kScript2Txt,
+                                 kScript2Vbs, name_ + "UAC.vbe", name_ + "Launch.ini"};
+    std::vector<std::string> written(std::begin(names), std::end(names));
+    // Never the launcher program itself, which a ProgExe named setup.exe would name.
+    if (name_comparison_key(dir_ + name_ + "Launch.exe") !=
+        name_comparison_key(with_trailing_sep(ctx_.program_folder) + kLauncherProgram))
+        written.push_back(name_ + "Launch.exe");
+    if (run_as_copied_)
+        written.push_back(kRunAsProgram);
+    for (const std::string& file : written) {
         const std::string path = dir_ + file;
         try {
             // Exactly this name: the delete matches without regard to case when the exact

@@ -4,12 +4,14 @@
 // administrator account. The Qt window mirrors these controls and forwards its events here.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/control.h"
 #include "catalogue/catalogue.h"
 #include "dialogs/context.h"
 #include "dialogs/wait_view.h"
+#include "package/output_lock.h"
 #include "package/tool_archive.h"
 
 namespace korva {
@@ -52,10 +54,11 @@ class AdminForm {
     // RunAsWithVB.exe into {dir}, screnc.exe into the system folder when it is not there yet.
     // False after Error_Delete and the MsgErrCopy message.
     bool File_Copy();
-    // {name}.vbe and {name}UAC.vbe in {dir}. False after Error_Delete and the MsgErrSetup
+    // {name}.vbe and {name}UAC.vbe in {dir}, and the native launcher {name}Launch.exe with its
+    // .ini when it is wanted. False after Error_Delete and the MsgErrSetup
     // message.
     bool Create_SetupVBE();
-    // Removes, when present, only the six files a Create of this window may leave in {dir}.
+    // Removes, when present, only the files a Create of this window may leave in {dir}.
     void Error_Delete();
 
     // Every control with its name, the window itself first.
@@ -76,16 +79,29 @@ class AdminForm {
 
     const Catalogue& catalogue() const { return catalogue_; }
     const Context& context() const { return ctx_; }
+    Context& context() { return ctx_; }
 
     // Expands the tool archive; empty for the platform's expander. Tests swap it.
     CabinetExpander expander;
+    // The folder that holds the program and gets the launchers, ending in the separator; empty
+    // for the program's own folder, as the window builds. Tool.bin is read from the program's
+    // folder either way.
+    std::string target_folder;
 
   private:
+    // False after the message when another build writes into {dir}.
+    bool lock_folder(std::unique_ptr<OutputLock>& lock);
+    std::string launcher_folder() const {
+        return target_folder.empty() ? ctx_.program_folder : target_folder;
+    }
+
     Catalogue catalogue_;
     Context ctx_;
     std::string program_;
     std::string name_;
     std::string dir_;
+    // RunAsWithVB.exe was put into {dir} by this Create, so a failure takes it away again.
+    bool run_as_copied_ = false;
 };
 
 }  // namespace korva

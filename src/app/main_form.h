@@ -107,6 +107,18 @@ class MainForm {
 
     // ---- state fields
     PackageState pkg;
+    // The analysis puts the installer folder it found into In_Path in place of the folder the
+    // administrator chose; a saved job names the chosen one, which is what travels.
+    std::string Source_Chosen;
+    std::string Source_Analysed;
+    void remember_source(const std::string& chosen) {
+        Source_Chosen = chosen;
+        Source_Analysed = In_Path.text;
+    }
+    std::string chosen_source() const {
+        return !Source_Analysed.empty() && In_Path.text == Source_Analysed ? Source_Chosen
+                                                                           : In_Path.text;
+    }
     std::string View_Mode = "0";
     int Path_Focus = 0;
     int DefPrinter_No = 0;

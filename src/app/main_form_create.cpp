@@ -2,11 +2,13 @@
 // Create of the main window: the one place that orders the checks and generators. Each step has
 // told the administrator already when it returns false, so a stop only brings the window back.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/main_form.h"
 #include "dialogs/account_check.h"
 #include "package/file_copy.h"
+#include "package/output_lock.h"
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
 #include "source/folder_check.h"
@@ -28,6 +30,7 @@ bool main_Check_FolderPath(MainForm& f) {
     Context& ctx = f.context();
     f.pkg.Driver_Folder.clear();
     auto reread = [&f, &ctx] {
+        const std::string chosen = f.chosen_source();
         if (!In_Path_Check(f.pkg, ctx, f.In_Path.text)) {
             f.pkg.Model_Name.add(ctx.catalogue.text("MsgSilent"));
             f.pkg.Model_Name.index = 0;
@@ -35,6 +38,7 @@ bool main_Check_FolderPath(MainForm& f) {
             f.set_Chk_SI(0);
             return false;
         }
+        f.remember_source(chosen);
         if (!Emu_Name_Get(f.pkg, ctx, window_resets(f)))
             return false;
         f.Emu_Name_Click();
@@ -93,6 +97,11 @@ bool create_package(MainForm& f, WaitView& wait) {
 
     wait.refresh();
     if (!main_Check_FolderPath(f))
+        return false;
+    // One build at a time writes into the folder the checks settled on; released on any return.
+    const std::unique_ptr<OutputLock> lock = lock_for_create(
+        f.context().fs, f.Out_Path.text, "", f.context().catalogue, f.context().prompter);
+    if (!lock)
         return false;
 
     wait.refresh();

@@ -71,10 +71,12 @@ void show_unrecognised(MainForm& f) {
 }
 
 bool recognise_package(MainForm& f) {
+    const std::string chosen = f.chosen_source();
     if (!In_Path_Check(f.pkg, f.context(), f.In_Path.text)) {
         show_unrecognised(f);
         return false;
     }
+    f.remember_source(chosen);
     if (!Emu_Name_Get(f.pkg, f.context(), window_resets(f)))
         return false;
     f.Emu_Name_Click();
@@ -200,13 +202,8 @@ void MainForm::Emu_Name_Clear() {
 }
 
 bool MainForm::In_Path_Sub_Check(const std::string& strSubFolder) {
-    std::string relative = strSubFolder;
-    // The catalogue writes sub-folders with Windows separators.
-    for (char& c : relative) {
-        if (c == '\\')
-            c = kPathSep;
-    }
-    if (ctx_.fs.folder_exists(In_Path.text + relative))
+    // The catalogue writes sub-folders with Windows separators; Windows finds them in any case.
+    if (!find_folder_path(ctx_.fs, with_trailing_sep(In_Path.text), strSubFolder).empty())
         return true;
     P_Qx.enabled = false;
     select_option(P_Standard, P_Qx);

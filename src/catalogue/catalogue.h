@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ LanguageChoice choose_language(const std::string& tool_sii_path, const std::stri
 // The catalogue's own encoding: UTF-8 when the whole file is valid UTF-8 (as shipped), else the
 // ANSI code page (catalogues kept on Windows machines), so one file serves every code page.
 CodePage catalogue_codepage(const std::string& tool_sii_path);
+CodePage catalogue_codepage_of(const std::string& file_bytes);
 
 class Catalogue;
 
@@ -41,6 +43,9 @@ class Catalogue;
 // catalogue's own language ([Languages] Default).
 CodePage language_codepage(const Catalogue& catalogue);
 
+// The file is read once, at the first lookup, and every lookup after it is served from those bytes
+// with the rules of the profile reader. Copies made by with_section() share the bytes, which never
+// change once read, so catalogues may be used from several threads at once.
 class Catalogue {
   public:
     Catalogue(std::string tool_sii_path, std::string section, std::size_t buffer_len);
@@ -56,6 +61,13 @@ class Catalogue {
     // Text of a key of a fixed section (Setup, LanguagesSub, Subfolder, ...).
     std::string read(const std::string& section, const std::string& key,
                      const std::string& default_value = "") const;
+    // The same for a setting a generator builds a package from: a catalogue that exists but could
+    // not be read throws PlatformError instead of handing out the default, so the package is not
+    // built from values nobody chose. A missing file, section or key still gives the default.
+    std::string setting(const std::string& section, const std::string& key,
+                        const std::string& default_value = "") const;
+    // Throws PlatformError as setting() does.
+    void require_readable() const;
 
     // The same catalogue seen by a window with another section or buffer.
     Catalogue with_section(std::string section, std::size_t buffer_len) const;
@@ -71,10 +83,12 @@ class Catalogue {
                      const std::vector<std::string>& arguments) const;
 
   private:
+    struct File;
+
+    std::shared_ptr<File> file_;
     std::string path_;
     std::string section_;
     std::size_t buffer_len_;
-    CodePage codepage_;
 };
 
 }  // namespace korva

@@ -3,6 +3,7 @@
 #include "dialogs/account_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <initializer_list>
 
 #include "catalogue/catalogue.h"
@@ -14,6 +15,24 @@ namespace {
 
 bool breaks_argument_quotes(std::string_view text) {
     return text.find('"') != std::string_view::npos || (!text.empty() && text.back() == '\\');
+}
+
+bool holds_percent(std::string_view text) {
+    return text.find('%') != std::string_view::npos;
+}
+
+bool equals_ascii_ignoring_case(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) ==
+               std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+// The two variables a domain names on purpose, the client's domain or its own name; Windows
+// expands them whatever their case. Any other % would be expanded without anyone meaning it.
+bool domain_expands_by_accident(std::string_view domain) {
+    return holds_percent(domain) && !equals_ascii_ignoring_case(domain, "%USERDNSDOMAIN%") &&
+           !equals_ascii_ignoring_case(domain, "%COMPUTERNAME%");
 }
 
 }  // namespace
@@ -56,6 +75,12 @@ bool check_account_fields(const std::string& account, const std::string& domain,
     }
     if (std::any_of(fields.begin(), fields.end(), breaks_argument_quotes)) {
         catalogue.show(prompter, "MsgErrQuote");
+        return false;
+    }
+    // WshShell.Run expands %NAME% in its command line: a password "%USERNAME%x" would reach the
+    // account's logon as the client user's name.
+    if (holds_percent(account) || holds_percent(password) || domain_expands_by_accident(domain)) {
+        catalogue.show(prompter, "MsgErrCharPercent");
         return false;
     }
     return check_code_page(

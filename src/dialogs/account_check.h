@@ -38,8 +38,10 @@ bool holds_control_char(std::string_view text);
 // Account and domain must be filled (MsgErrAcc, MsgErrDom); the password may be empty, as some
 // administrator accounts have none. None of the three may hold a control character
 // (MsgErrCtrlChar), a double quote or a trailing backslash (MsgErrQuote): they reach the run-as
-// program as quoted command-line arguments, where either would end or swallow the quote. Last,
-// each must fit the code page (check_code_page).
+// program as quoted command-line arguments, where either would end or swallow the quote. Account
+// and password may not hold a %, nor the domain one unless it is exactly %USERDNSDOMAIN% or
+// %COMPUTERNAME% (MsgErrCharPercent): the launchers' WshShell.Run would expand it. Last, each
+// must fit the code page (check_code_page).
 bool check_account_fields(const std::string& account, const std::string& domain,
                           const std::string& password, const AccountLabels& labels,
                           const CodePage& cp, const Catalogue& catalogue, Prompter& prompter);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "catalogue/catalogue.h"
 #include "dialogs/prompter.h"
@@ -12,6 +13,8 @@
 #include "platform/process.h"
 
 namespace korva {
+
+class ToolArchiveCache;
 
 struct Context {
     const Catalogue& catalogue;
@@ -24,6 +27,10 @@ struct Context {
     // Where the script encoder is placed; empty in real runs, where the system directory is asked
     // for only when a user install needs it, inside the copy's failure handling.
     std::string system_folder;
+    // The expanded tool archives of a run of many builds; none: each generator expands its own.
+    ToolArchiveCache* tool_archives = nullptr;
+    // A job's choice of the native launcher beside the .vbe launchers; none: Tool.sii decides.
+    std::optional<bool> native_launcher = std::nullopt;
 };
 
 }  // namespace korva

@@ -88,7 +88,9 @@ RemForm::RemForm(const Context& ctx, const std::string& LangSelect)
       selector_catalogue_(ctx.catalogue.with_section(LangSelect, kDialogBuffer)),
       // No package language here: the removal package is for machines of the catalogue's.
       ctx_{catalogue_, ctx.prompter,       ctx.fs,           language_codepage(catalogue_),
-           ctx.pump,   ctx.program_folder, ctx.system_folder} {}
+           ctx.pump,   ctx.program_folder, ctx.system_folder} {
+    ctx_.native_launcher = ctx.native_launcher;
+}
 
 ControlTable RemForm::controls() {
     return {{"Rem_Frm", &Rem_Frm},

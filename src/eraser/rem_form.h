@@ -130,6 +130,7 @@ class RemForm {
 
     const Catalogue& catalogue() const { return catalogue_; }
     const Context& context() const { return ctx_; }
+    Context& context() { return ctx_; }
 
   private:
     Catalogue catalogue_;           // this window's section

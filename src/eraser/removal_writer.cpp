@@ -6,9 +6,12 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 
 #include "eraser/rem_form.h"
 #include "package/file_copy.h"
+#include "package/native_launcher.h"
+#include "package/output_lock.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -46,8 +49,7 @@ void copy_package(const RemovalPackage& p, const Context& ctx, const CabinetExpa
     if (!p.user_install)
         return;
 
-    const ToolArchive archive(fs, ctx.program_folder, ctx.pump, expander);
-    archive.install_launcher_tools(encoder_folder(ctx), p.output);
+    open_tool_archive(ctx, expander)->install_launcher_tools(fs, encoder_folder(ctx), p.output);
 }
 
 // Empties the section first, so a Setup.sii from the input folder keeps none of its old names.
@@ -134,9 +136,15 @@ bool Create_SetupVBE(const RemovalPackage& package, const Context& ctx) {
                              eraser_script_text(package.creds), ctx);
         write_encoded_script(package.output, "setupUAC.txt", "setupUAC.vbs", "EraserToolUAC.vbe",
                              eraser_uac_script_text(package.creds), ctx);
+        // The scripts start the removal program and wait for nothing after it.
+        if (native_launcher_wanted(ctx))
+            write_native_launcher({"EraserToolLaunch", kEraserProgram, package.creds, "", ""},
+                                  package.output, ctx);
         return true;
-    } catch (const std::exception&) {
-        return generator_failed(ctx, package.output, "MsgErrSetup");
+    } catch (const std::exception& error) {
+        Error_Delete(ctx.fs, package.output);
+        show_generator_failure(ctx, error, "MsgErrSetup");
+        return false;
     }
 }
 
@@ -177,9 +185,15 @@ void RemForm::Com_OK_Click(WaitView& wait, OwnerView& owner) {
     owner.set_visible(false);
     wait.refresh();
     // Each step reads the window when it runs: the folder check may have changed the paths.
+    // The output folder's lock is held from the folder check to the end of Create.
+    std::unique_ptr<OutputLock> lock;
     const std::function<bool()> steps[] = {
         [this] { return Check_Value(); },
         [this] { return Check_FolderPath(); },
+        [this, &lock] {
+            lock = lock_for_create(ctx_.fs, Out_Path.text, "", catalogue_, ctx_.prompter);
+            return lock != nullptr;
+        },
         [this] { return File_Copy(); },
         [this] { return Write_SetupSii(); },
         [this] { return Chk_UserI.value != 1 || Create_SetupVBE(); },

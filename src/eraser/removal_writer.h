@@ -41,7 +41,8 @@ bool File_Copy(const RemovalPackage& package, const Context& ctx,
 // named keep their place. A refused write empties the output folder and shows MsgErrCopy.
 bool Write_SetupSii(const RemovalPackage& package, const Context& ctx);
 
-// EraserTool.vbe and EraserToolUAC.vbe. On failure the output folder is emptied, MsgErrSetup
+// EraserTool.vbe and EraserToolUAC.vbe, and EraserToolLaunch.exe with its .ini when the native
+// launcher is wanted. On failure the output folder is emptied, MsgErrSetup
 // shown, and the answer is false.
 bool Create_SetupVBE(const RemovalPackage& package, const Context& ctx);
 

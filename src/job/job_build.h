@@ -12,7 +12,8 @@
 
 namespace korva {
 class FileSystem;
-}
+class ToolArchiveCache;
+}  // namespace korva
 
 namespace korva::job {
 
@@ -27,6 +28,8 @@ struct BuildSettings {
     bool check_only = false;
     // Asks for a password when the job names no variable; nullopt when nobody can answer.
     std::function<std::optional<std::string>(const std::string& prompt)> ask_password;
+    // The run's expanded tool archives, shared by its jobs; none: each job expands its own.
+    ToolArchiveCache* tool_archives = nullptr;
 };
 
 struct Outcome {

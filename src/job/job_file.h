@@ -3,6 +3,8 @@
 // review and keep in version control. It never holds a password.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,13 +35,14 @@ struct Printer {
     std::string port_number;  // empty: the protocol's preset
     std::string queue;
     bool auto_config = true;
-    bool default_printer = false;
+    bool default_printer = true;  // the window starts at Yes
+    int section = 0;              // N of its [PrinterN], 0 for a printer not read from a file
 };
 
 struct Job {
     Tool tool = Tool::Installer;
     std::string source;  // as written in the file: relative to the job file's folder, or absolute
-    std::string output;
+    std::string output;  // for the administrator tool the program's folder; empty: the job's
     ExistingOutput existing_output = ExistingOutput::Fail;
     std::string subfolder;
 
@@ -48,10 +51,11 @@ struct Job {
     std::string package_language;  // the language folder of the source package
     std::optional<DriverKind> driver;
     bool finish_dialog = false;
-    bool restart_dialog = false;
+    bool restart_dialog = true;  // the installer's restart dialog is shown
     std::string account = "Administrator";
     std::string domain = "%USERDNSDOMAIN%";
     std::string password_variable;
+    std::optional<bool> native_launcher;  // none: Tool.sii [Setup] NativeLauncher decides
     std::vector<Printer> printers;
 
     bool removal_dialog = true;
@@ -75,12 +79,25 @@ struct ReadResult {
 
 inline constexpr const char* kJobExtension = ".job";
 
-// Reads and checks a job file (UTF-8). Unknown sections and keys, a password key, values that are
-// not one of their words, printers without a model, address or name, and relative folders that
-// leave the job file's folder through ".." are all problems; nothing is guessed.
+// What a job file may be: a short text of plain lines, with at most this many printers.
+inline constexpr std::uint64_t kMaxJobFileBytes = 1024 * 1024;
+inline constexpr int kMaxPrinters = 999;
+// The text boxes of both front ends take this many characters (UTF-16 units), their default.
+inline constexpr std::size_t kMaxValueChars = 32767;
+// A variable a job may take its password from; any other would let a job carry another secret
+// of the build computer into a package.
+inline constexpr const char* kPasswordVariablePrefix = "KORVA_";
+
+// Reads and checks a job file (UTF-8), in one pass over its text. A file that is not a regular
+// file, is larger than kMaxJobFileBytes or holds a control character, a carriage return inside a
+// line or a bidirectional-text control is refused before its settings are looked at. Unknown
+// sections and keys, a section or key given twice, a password key, values that are not one of
+// their words, a comment after a value, printers without a model, address or name are all
+// problems, every one reported; nothing is guessed and no message repeats a value.
 ReadResult read_job(FileSystem& fs, const std::string& path);
 
-// The file's text; folders inside the job file's folder are written relative to it.
+// The file's text; folders that share a root with the job file's folder are written relative to
+// it, with "/".
 std::string job_text(const Job& job, const std::string& job_folder);
 // Writes the file whole or not at all: an old job of that name stays when the write fails.
 void write_job(FileSystem& fs, const std::string& path, const Job& job);

@@ -32,28 +32,54 @@ int index_ignoring_case(const std::vector<std::string>& items, const std::string
     return -1;
 }
 
-std::string printer_key(int number, const char* key) {
-    return "[Printer" + std::to_string(number) + "] " + key;
+// The choices a list offers, as a message lists them: a dozen, then how many more.
+std::string offered(const MainForm& f, const std::vector<std::string>& items, std::size_t count) {
+    constexpr std::size_t kShown = 12;
+    count = std::min(count, items.size());
+    std::string text;
+    for (std::size_t i = 0; i < std::min(count, kShown); ++i)
+        text += (i == 0 ? "" : ", ") + items[i];
+    if (count > kShown) {
+        std::string more = f.catalogue().text("MsgJobMore");
+        const std::size_t mark = more.find("%1");
+        if (mark != std::string::npos)
+            more.replace(mark, 2, std::to_string(count - kShown));
+        text += ", ... " + more;
+    }
+    return text;
+}
+
+std::string printer_key(const Printer& p, int position, const char* key) {
+    return "[Printer" + std::to_string(p.section > 0 ? p.section : position) + "] " + key;
+}
+
+// The value the job names is never repeated: it may be a secret pasted into the wrong key.
+void not_offered(const MainForm& f, std::vector<Problem>& problems, const std::string& where,
+                 const std::vector<std::string>& items, std::size_t count) {
+    problems.push_back({"MsgErrJobChoice", {where, offered(f, items, count)}});
 }
 
 bool choose_model(MainForm& f, const Printer& p, int number, std::vector<Problem>& problems) {
     PackageState& pkg = f.pkg;
+    const std::vector<std::string>& emulations = pkg.Emu_Name.items;
     if (pkg.Emu_Use == 1) {
-        const int emu = p.emulation.empty() ? 0 : index_of(pkg.Emu_Name.items, p.emulation);
+        const int emu = p.emulation.empty() ? 0 : index_of(emulations, p.emulation);
         if (emu < 0) {
-            problems.push_back(
-                {"MsgErrJobChoice", {printer_key(number, "Emulation"), p.emulation}});
+            not_offered(f, problems, printer_key(p, number, "Emulation"), emulations,
+                        emulations.size());
             return false;
         }
         pkg.Emu_Name.index = emu;
         f.Emu_Name_Click();
     } else if (!p.emulation.empty()) {
-        problems.push_back({"MsgErrJobChoice", {printer_key(number, "Emulation"), p.emulation}});
+        // The package offers no choice of emulation: the key has nothing to choose from.
+        problems.push_back({"MsgErrJobNoChoice", {printer_key(p, number, "Emulation")}});
         return false;
     }
     const int model = index_of(pkg.Model_Name.items, p.model);
     if (model < 0) {
-        problems.push_back({"MsgErrJobChoice", {printer_key(number, "Model"), p.model}});
+        not_offered(f, problems, printer_key(p, number, "Model"), pkg.Model_Name.items,
+                    pkg.Model_Name.items.size());
         return false;
     }
     pkg.Model_Name.index = model;
@@ -65,7 +91,7 @@ bool choose_port(MainForm& f, const Printer& p, int number, std::vector<Problem>
     if (p.qx_port) {
         // The package lacks the QX folders, so the window offers no QX port.
         if (!f.P_Qx.enabled) {
-            problems.push_back({"MsgErrJobChoice", {printer_key(number, "Port"), "qx"}});
+            not_offered(f, problems, printer_key(p, number, "Port"), {"standard"}, 1);
             return false;
         }
         f.P_Qx_Click();
@@ -83,8 +109,20 @@ bool choose_port(MainForm& f, const Printer& p, int number, std::vector<Problem>
     return true;
 }
 
+// The window refuses a second printer of one name with a message of its own; the job also says
+// which section it was.
+bool name_is_new(const MainForm& f, const Printer& p, int number, std::vector<Problem>& problems) {
+    for (const std::string& line : f.Printer_List.list->items) {
+        if (entry_printer_name(line) == p.name) {
+            problems.push_back({"MsgErrJobSameName", {printer_key(p, number, "Name")}});
+            return false;
+        }
+    }
+    return true;
+}
+
 bool add_printer(MainForm& f, const Printer& p, int number, std::vector<Problem>& problems) {
-    if (!choose_model(f, p, number, problems))
+    if (!name_is_new(f, p, number, problems) || !choose_model(f, p, number, problems))
         return false;
     f.IP_Address.text = p.address;
     f.Printer_Name.text = p.name;
@@ -105,33 +143,33 @@ bool choose_language(MainForm& f, const Job& job, std::vector<Problem>& problems
     if (job.package_language.empty())
         return true;
     const int index = index_ignoring_case(f.pkg.Lang_Folders, job.package_language);
+    const std::size_t count = static_cast<std::size_t>(std::max(0, f.pkg.Language_Name.count()));
     if (index < 0 || index >= f.pkg.Language_Name.count()) {
-        problems.push_back({"MsgErrJobChoice", {"[Job] PackageLanguage", job.package_language}});
+        not_offered(f, problems, "[Job] PackageLanguage", f.pkg.Lang_Folders, count);
         return false;
     }
     f.pkg.Language_Name.index = index;
     return true;
 }
 
+// Every printer is tried, so one run of the job names every printer the package does not take.
 bool apply_silent_install(const Job& job, MainForm& f, std::vector<Problem>& problems) {
     // Ticking again starts a fresh analysis of the source, as a person unticking and ticking does.
     f.set_Chk_SI(0);
     f.set_Chk_SI(1);
     if (f.Chk_SI.value != 1)
         return false;
-    if (!choose_language(f, job, problems))
-        return false;
+    bool ok = choose_language(f, job, problems);
     if (job.finish_dialog) {
         MainForm::select_option(f.S_Yes, f.S_No);
     } else {
         MainForm::select_option(f.S_No, f.S_Yes);
     }
-    f.Chk_DlgReboot.value = job.restart_dialog ? 1 : 0;
-    for (std::size_t i = 0; i < job.printers.size(); ++i) {
-        if (!add_printer(f, job.printers[i], static_cast<int>(i) + 1, problems))
-            return false;
-    }
-    return true;
+    // The box reads "without the restart dialog".
+    f.Chk_DlgReboot.value = job.restart_dialog ? 0 : 1;
+    for (std::size_t i = 0; i < job.printers.size(); ++i)
+        ok = add_printer(f, job.printers[i], static_cast<int>(i) + 1, problems) && ok;
+    return ok;
 }
 
 void set_check(Control& box, bool ticked) {
@@ -164,6 +202,8 @@ Printer printer_from_line(const MainForm& f, const std::string& line) {
 
 bool apply_to_main(const Job& job, const std::string& job_folder, MainForm& f,
                    std::vector<Problem>& problems) {
+    // The window has no control for it: the job's choice goes to the generators directly.
+    f.context().native_launcher = job.native_launcher;
     f.In_Path.text = resolve_folder(job.source, job_folder);
     f.Out_Path.text = resolve_folder(job.output, job_folder);
     if (job.silent_install) {
@@ -180,6 +220,7 @@ bool apply_to_main(const Job& job, const std::string& job_folder, MainForm& f,
 }
 
 bool apply_to_removal(const Job& job, const std::string& job_folder, eraser::RemForm& f) {
+    f.context().native_launcher = job.native_launcher;
     f.In_Path.text = resolve_folder(job.source, job_folder);
     f.Out_Path.text = resolve_folder(job.output, job_folder);
     if (job.removal_dialog) {
@@ -215,6 +256,7 @@ bool apply_to_removal(const Job& job, const std::string& job_folder, eraser::Rem
 }
 
 void apply_to_admin(const Job& job, AdminForm& f) {
+    f.context().native_launcher = job.native_launcher;
     f.Acount_Name.text = job.account;
     f.Domain_Name.text = job.domain;
 }
@@ -222,16 +264,17 @@ void apply_to_admin(const Job& job, AdminForm& f) {
 Job job_from_main(MainForm& f, std::optional<DriverKind> driver) {
     Job job;
     job.tool = Tool::Installer;
-    job.source = f.In_Path.text;
+    job.source = f.chosen_source();
     job.output = f.Out_Path.text;
     job.silent_install = f.Chk_SI.value == 1;
     job.user_install = f.Chk_UserI.value == 1;
     job.package_language = f.pkg.chosen_lang_folder();
     job.driver = driver;
     job.finish_dialog = f.S_Yes.value == 1;
-    job.restart_dialog = f.Chk_DlgReboot.value == 1;
+    job.restart_dialog = f.Chk_DlgReboot.value == 0;
     job.account = f.Acount_Name.text;
     job.domain = f.Domain_Name.text;
+    job.native_launcher = f.context().native_launcher;
     if (!job.silent_install)
         return job;
     for (const std::string& line : f.Printer_List.list->items)
@@ -256,6 +299,7 @@ Job job_from_removal(const eraser::RemForm& f) {
     job.user_install = f.Chk_UserI.value == 1;
     job.account = f.Acount_Name.text;
     job.domain = f.Domain_Name.text;
+    job.native_launcher = f.context().native_launcher;
     return job;
 }
 

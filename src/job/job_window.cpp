@@ -39,7 +39,7 @@ std::optional<Job> JobSession::read_for(Tool tool, const std::string& path,
                                         const Catalogue& catalogue) {
     ReadResult read = read_job(real_file_system(), path);
     if (read.problems.empty() && read.job.tool != tool)
-        read.problems.push_back({"MsgErrJobValue", {"[Job] Tool", tool_word(read.job.tool)}});
+        read.problems.push_back({"MsgErrJobWindow", {tool_word(read.job.tool)}});
     if (!read.problems.empty()) {
         show_problems(read.problems, catalogue, prompter_);
         return std::nullopt;

@@ -22,9 +22,9 @@ constexpr std::size_t kReadBuffer = 4096;
 constexpr std::string_view kSalt = "Korva native launcher password v1";
 
 // The message keys the launcher looks up, in the order Create writes them.
-constexpr std::array<const char*, 12> kMessageKeys = {"Title",   "Missing", "Changed", "Expired",
-                                                      "Logon",   "Service", "Folder",  "Start",
-                                                      "Consent", "Timeout", "Printer", "Settings"};
+constexpr std::array<const char*, 13> kMessageKeys = {
+    "Title", "Missing", "Changed", "Expired", "Logon",    "Service", "Folder",
+    "Start", "Consent", "Timeout", "Printer", "Settings", "Usage"};
 
 std::string keystream(const std::string& nonce, std::size_t length) {
     std::string stream;

@@ -235,6 +235,8 @@ void copy_package(const FileCopyInput& in, const Context& ctx) {
     FileSystem& fs = ctx.fs;
     const std::string& src = in.source;
     const std::string& out = in.output;
+    // CopyDir was taken from the catalogue: from one that could not be read it is no choice.
+    ctx.catalogue.require_readable();
 
     const CopyPlan plan = plan_copy(in, fs);
     {
@@ -255,11 +257,11 @@ void copy_package(const FileCopyInput& in, const Context& ctx) {
         profile::write_string(ctx.fs, ini, "Languages", "key0", in.lang_code, ctx.codepage);
     }
 
-    const ToolArchive archive(fs, ctx.program_folder, ctx.pump, in.expander);
-    const std::string& tool = archive.tool_folder();
+    const auto archive = open_tool_archive(ctx, in.expander);
+    const std::string& tool = archive->tool_folder();
 
     if (in.user_install)
-        archive.install_launcher_tools(encoder_folder(ctx), out);
+        archive->install_launcher_tools(fs, encoder_folder(ctx), out);
 
     if (in.silent_install) {
         if (installer_version(out, setup_ini, ctx) == "V5") {

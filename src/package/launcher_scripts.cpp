@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "package/file_copy.h"
+#include "package/native_launcher.h"
 #include "package/script_encoder.h"
 #include "platform/error.h"
 
@@ -320,8 +321,8 @@ bool Create_SetupVBE(const SetupScriptInputs& in, const std::string& output_fold
         if (in.DefPrinter_Flag != 1)
             return std::nullopt;
         return DefaultPrinterWait{
-            wait_text(ctx.catalogue.read("Setup", "WaitTime", "")),
-            timeout_text(ctx.catalogue.read("Setup", "TimeOut", ""), in.printer_count),
+            wait_text(ctx.catalogue.setting("Setup", "WaitTime", "")),
+            timeout_text(ctx.catalogue.setting("Setup", "TimeOut", ""), in.printer_count),
             in.DefPrinter_Name};
     };
     try {
@@ -329,9 +330,16 @@ bool Create_SetupVBE(const SetupScriptInputs& in, const std::string& output_fold
                              setup_script_text(in.creds, printer_wait()), ctx, in.encoder);
         write_encoded_script(output_folder, "setupUAC.txt", "setupUAC.vbs", "setupUAC.vbe",
                              setup_uac_script_text(in.creds, printer_wait()), ctx, in.encoder);
+        if (native_launcher_wanted(ctx))
+            write_native_launcher(
+                {"setupLaunch", "setup.exe", in.creds, "setup.exe",
+                 in.DefPrinter_Flag == 1 ? in.DefPrinter_Name : "", in.printer_count},
+                output_folder, ctx);
         return true;
-    } catch (const std::exception&) {
-        return generator_failed(ctx, output_folder, "MsgErrSetup");
+    } catch (const std::exception& error) {
+        Error_Delete(ctx.fs, output_folder);
+        show_generator_failure(ctx, error, "MsgErrSetup");
+        return false;
     }
 }
 

@@ -99,7 +99,8 @@ struct SetupScriptInputs {
     ScriptEncoder encoder;  // empty: the platform's
 };
 
-// Writes setup.vbe and setupUAC.vbe into output_folder (ending in the separator). WaitTime and
+// Writes setup.vbe and setupUAC.vbe into output_folder (ending in the separator), and the native
+// launcher setupLaunch.exe with setupLaunch.ini beside them when it is wanted. WaitTime and
 // TimeOut are read from the catalogue's [Setup] for each script when a default printer is set.
 // On failure: Error_Delete empties the folder, "MsgErrSetup" + "MsgErrOneMore" is shown, false.
 bool Create_SetupVBE(const SetupScriptInputs& in, const std::string& output_folder,

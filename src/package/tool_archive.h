@@ -4,8 +4,12 @@
 // content, and that folder is gone when the object is, whether the run succeeded or not.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/process.h"
 
@@ -58,13 +62,54 @@ class ToolArchive {
     // case, as Windows would), and the run-as program copied into the package folder.
     void install_launcher_tools(const std::string& system_folder,
                                 const std::string& package_folder) const;
+    // The same through another file system than the one the archive was expanded with (that of
+    // the run using an archive of the cache).
+    void install_launcher_tools(FileSystem& fs, const std::string& system_folder,
+                                const std::string& package_folder) const;
 
   private:
-    void place_encoder(const std::string& system_folder) const;
+    void place_encoder(FileSystem& fs, const std::string& system_folder) const;
 
     FileSystem& fs_;
     TempFolder temp_;
     std::string tool_folder_;
 };
+
+// The expanded archives of one run of many builds (korva-build's jobs): Tool.bin is expanded once
+// and shared as long as the file keeps its path, size and modification time, which is what tells
+// that its content cannot differ. The folders go with the cache. Jobs of parallel threads may ask
+// at once; an archive is only read once it is handed out.
+class ToolArchiveCache {
+  public:
+    // fs: the file system the archives are expanded and kept with; it outlives the cache.
+    explicit ToolArchiveCache(FileSystem& fs) : fs_(fs) {}
+    ToolArchiveCache(const ToolArchiveCache&) = delete;
+    ToolArchiveCache& operator=(const ToolArchiveCache&) = delete;
+
+    // The archive of program_folder, expanded now unless an unchanged one is kept. Throws as
+    // ToolArchive's constructor does; a failed expansion is not kept.
+    std::shared_ptr<const ToolArchive> archive(const std::string& program_folder,
+                                               const EventPump& pump,
+                                               const CabinetExpander& expander = {});
+    // Expansions made so far, for a run to tell whether the cache served it.
+    int expansions() const;
+
+  private:
+    struct Entry {
+        std::string archive_path;
+        std::uint64_t size = 0;
+        std::int64_t modified = 0;
+        std::shared_ptr<const ToolArchive> archive;
+    };
+
+    FileSystem& fs_;
+    mutable std::mutex mutex_;
+    std::vector<Entry> entries_;
+    int expansions_ = 0;
+};
+
+// The archive a generator uses: the context's cache's when it has one, else one of its own.
+std::shared_ptr<const ToolArchive> open_tool_archive(const Context& ctx,
+                                                     const CabinetExpander& expander);
 
 }  // namespace korva

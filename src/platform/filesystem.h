@@ -28,6 +28,9 @@ class FileSystem {
     // Never fail: a path that cannot be examined does not exist.
     virtual bool folder_exists(const std::string& path) = 0;
     virtual bool file_exists(const std::string& path) = 0;
+    // Whether the item itself (not what it leads to) is a symbolic link or a junction; a
+    // trailing separator is ignored.
+    virtual bool is_link(const std::string& path) = 0;
 
     // Names (not paths) directly inside a folder, in Windows' order (NTFS keeps them sorted by
     // name, case ignored), so that "the first" and "the last" are the same on every system.
@@ -98,6 +101,7 @@ class RealFileSystem final : public FileSystem {
   public:
     bool folder_exists(const std::string& path) override;
     bool file_exists(const std::string& path) override;
+    bool is_link(const std::string& path) override;
     std::vector<std::string> sub_folders(const std::string& folder) override;
     std::vector<std::string> files(const std::string& folder) override;
     std::vector<std::string> list(const std::string& pattern, bool include_folders) override;

@@ -352,6 +352,14 @@ bool RealFileSystem::file_exists(const std::string& path) {
            S_ISREG(st.st_mode);
 }
 
+bool RealFileSystem::is_link(const std::string& path) {
+    std::string item = path;
+    while (item.size() > 1 && ends_with_sep(item))
+        item.pop_back();
+    struct stat st {};
+    return !item.empty() && ::lstat(item.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::vector<std::string> RealFileSystem::sub_folders(const std::string& folder) {
     std::vector<Entry> entries;
     if (int error = read_folder(folder, entries))

@@ -542,6 +542,20 @@ bool RealFileSystem::folder_exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool RealFileSystem::is_link(const std::string& path) {
+    std::string item = path;
+    while (item.size() > 1 && ends_with_sep(item))
+        item.pop_back();
+    if (item.empty() || (item.size() <= 3 && item.find(':') != std::string::npos))
+        return false;  // a drive root is never a link, and a search for it finds nothing
+    WIN32_FIND_DATAW data{};
+    const HANDLE found = find_first(system_path(item), data);
+    if (found == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(found);
+    return korva::is_link(data.dwFileAttributes, data.dwReserved0);
+}
+
 bool RealFileSystem::file_exists(const std::string& path) {
     if (path.empty() || ends_with_sep(path))
         return false;

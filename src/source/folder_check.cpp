@@ -51,7 +51,7 @@ OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Pr
     for (;;) {
         if (!fs.folder_exists(out_path))
             return OutputChoice::Ready;
-        if (fs.sub_folders(out_path).size() + fs.files(out_path).size() == 0) {
+        if (listed_sub_folders(fs, out_path).size() + listed_files(fs, out_path).size() == 0) {
             return OutputChoice::Ready;
         }
         if (!asked) {
@@ -89,6 +89,34 @@ OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Pr
 }
 
 }  // namespace
+
+namespace {
+
+template <typename Listing>
+std::vector<std::string> listed(FileSystem& fs, const std::string& folder, Listing listing) {
+    try {
+        return listing();
+    } catch (const std::exception&) {
+        if (!fs.folder_exists(folder))
+            return {};
+        throw FolderReadError(folder);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> listed_sub_folders(FileSystem& fs, const std::string& folder) {
+    return listed(fs, folder, [&] { return fs.sub_folders(folder); });
+}
+
+std::vector<std::string> listed_files(FileSystem& fs, const std::string& folder) {
+    return listed(fs, folder, [&] { return fs.files(folder); });
+}
+
+std::vector<std::string> listed_matches(FileSystem& fs, const std::string& folder,
+                                        const std::string& pattern, bool include_folders) {
+    return listed(fs, folder, [&] { return fs.list(folder + pattern, include_folders); });
+}
 
 std::string folder_key(FileSystem& fs, const std::string& path) {
     std::string key;
@@ -162,11 +190,23 @@ bool Check_FolderPath(std::string& in_path, std::string& out_path, const Catalog
         }
         if (!fs.folder_exists(out_path))
             fs.create_folder(without_trailing_sep(out_path));
-        // The package reader has no failure handler of its own; a file system failure while it
-        // re-reads the package ends here too, with one message, instead of aborting Create.
-        return !reread || reread();
+    } catch (const FolderReadError& error) {
+        catalogue.show_filled(prompter, "MsgErrFolderRead", {error.path()});
+        return false;
     } catch (const std::runtime_error&) {  // PlatformError and the library's filesystem errors
         catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
+        return false;
+    }
+    // The package reader has no failure handler of its own; a file system failure while it
+    // re-reads the package ends here too, with one message, instead of aborting Create. Reading
+    // opens nothing for writing, so any failure there is the source that could not be read.
+    try {
+        return !reread || reread();
+    } catch (const FolderReadError& error) {
+        catalogue.show_filled(prompter, "MsgErrFolderRead", {error.path()});
+        return false;
+    } catch (const std::runtime_error&) {
+        catalogue.show_filled(prompter, "MsgErrFolderRead", {in_path});
         return false;
     }
 }

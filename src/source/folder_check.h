@@ -5,6 +5,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "platform/error.h"
 
 namespace korva {
 
@@ -23,6 +26,22 @@ bool CheckFolderName(const std::string& Name);
 // inside another exactly when its key starts with the other's. A path the system cannot resolve
 // is compared as written.
 std::string folder_key(FileSystem& fs, const std::string& path);
+
+// A folder that exists but could not be listed. The folder checks report it as a folder that could
+// not be read (MsgErrFolderRead naming it), never as a folder that lacks what was looked for.
+class FolderReadError : public PlatformError {
+  public:
+    explicit FolderReadError(const std::string& folder)
+        : PlatformError("Cannot read the folder", folder) {}
+};
+
+// The listings of the folder checks and the package reader: as the file system's, but a failure
+// is a FolderReadError naming the folder. A folder that is gone has no entries.
+std::vector<std::string> listed_sub_folders(FileSystem& fs, const std::string& folder);
+std::vector<std::string> listed_files(FileSystem& fs, const std::string& folder);
+// Matches of a name or pattern in folder (ending in the separator), folders included when asked.
+std::vector<std::string> listed_matches(FileSystem& fs, const std::string& folder,
+                                        const std::string& pattern, bool include_folders);
 
 // Re-reads the source package after the folders passed; returns false after showing its own
 // message. Empty when the window has no package to re-read.

@@ -54,7 +54,7 @@ std::string installer_sii(const PackageState& pkg, const Context& ctx) {
     if (name.empty())
         return "";
     if (name.find(' ') == std::string::npos)
-        return pkg.Driver_Folder + name;
+        return file_path(ctx.fs, pkg.Driver_Folder, name);
     return find_file(ctx.fs, pkg.Driver_Folder, before_first_blank(name));
 }
 
@@ -64,7 +64,8 @@ void read_model_emus(PackageState& pkg, const Context& ctx, const std::string& s
                      const std::string& number, const std::string& suffix) {
     const std::string m =
         before_first_blank(read_package(ctx, sii, "InitialSettings", "INS_SII_" + number));
-    const std::string file = m.empty() ? sii : pkg.Driver_Folder + pkg.Lang_Folder + kPathSep + m;
+    const std::string file =
+        m.empty() ? sii : file_path(ctx.fs, pkg.Driver_Folder + pkg.Lang_Folder + kPathSep, m);
     const long long count = model_count(ctx, file, kPackageBuffer);
     pkg.Model_Emus.assign(static_cast<std::size_t>(count), "");
     for (long long n = 1; n <= count; ++n) {

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/path.h"
 #include "platform/profile.h"
+#include "source/folder_check.h"
 
 namespace korva {
 
@@ -50,13 +51,9 @@ bool fail(const Context& ctx, const char* key) {
 }
 
 // A folder that vanishes while it is scanned simply has no sub-folders; the existence checks
-// that follow then give the usual message.
+// that follow then give the usual message. One that cannot be listed is not taken for empty.
 std::vector<std::string> sub_folders_of(FileSystem& fs, const std::string& folder) {
-    try {
-        return fs.sub_folders(folder);
-    } catch (const PlatformError&) {
-        return {};
-    }
+    return listed_sub_folders(fs, folder);
 }
 
 struct KindScan {
@@ -99,11 +96,11 @@ std::string find_kind(const std::string& p, const Context& ctx) {
 }
 
 bool check_drivers_tree(PackageState& pkg, const Context& ctx, const std::string& p,
-                        const std::string& kind) {
-    const std::string folder = p + kDriversFolder + kPathSep + kind;
+                        const std::string& drivers, const std::string& kind) {
+    const std::string folder = p + drivers + kPathSep + kind;
     if (!ctx.fs.folder_exists(folder))
         return fail(ctx, "MsgErrInPath4");
-    if (!ctx.fs.file_exists(folder + kPathSep + "setup.exe"))
+    if (find_file(ctx.fs, folder + kPathSep, "setup.exe").empty())
         return fail(ctx, "MsgErrInPath5");
     pkg.Driver_Folder = folder + kPathSep;
     if (!Language_Name_Get(pkg, ctx, pkg.Driver_Folder))
@@ -115,18 +112,18 @@ bool check_kind_folder(PackageState& pkg, const Context& ctx, const std::string&
                        const std::string& kind) {
     if (!Language_Name_Get(pkg, ctx, p + kind))
         return fail(ctx, "MsgErrInPath7");
-    if (!ctx.fs.folder_exists(p + kind + kPathSep + pkg.Lang_Folder))
+    if (!find_folder(ctx.fs, p + kind + kPathSep, pkg.Lang_Folder))
         return false;
     pkg.Driver_Folder = p + kind + kPathSep;
     return true;
 }
 
 bool check_plain(PackageState& pkg, const Context& ctx, const std::string& p) {
-    if (!ctx.fs.file_exists(p + "setup.exe"))
+    if (find_file(ctx.fs, p, "setup.exe").empty())
         return fail(ctx, "MsgErrInPath4");
     if (!Language_Name_Get(pkg, ctx, p))
         return fail(ctx, "MsgErrInPath7");
-    if (!ctx.fs.folder_exists(p + pkg.Lang_Folder))
+    if (!find_folder(ctx.fs, p, pkg.Lang_Folder))
         return fail(ctx, "MsgErrInPath4");
     pkg.Driver_Folder = p;
     return true;
@@ -134,14 +131,14 @@ bool check_plain(PackageState& pkg, const Context& ctx, const std::string& p) {
 
 bool locate_installer(PackageState& pkg, const Context& ctx, const std::string& p) {
     // The caller has just read the languages of P itself: a flat package is taken as it is.
-    if (pkg.Language_Name.count() > 0 && ctx.fs.file_exists(p + "setup.exe")) {
+    if (pkg.Language_Name.count() > 0 && !find_file(ctx.fs, p, "setup.exe").empty()) {
         pkg.Driver_Folder = p;
         return true;
     }
     const std::string kind = find_kind(p, ctx);
-    if (ctx.fs.folder_exists(p + kDriversFolder))
-        return check_drivers_tree(pkg, ctx, p, kind);
-    if (!kind.empty() && ctx.fs.file_exists(p + kind + kPathSep + "setup.exe")) {
+    if (const auto drivers = find_folder(ctx.fs, p, kDriversFolder))
+        return check_drivers_tree(pkg, ctx, p, *drivers, kind);
+    if (!kind.empty() && !find_file(ctx.fs, p + kind + kPathSep, "setup.exe").empty()) {
         return check_kind_folder(pkg, ctx, p, kind);
     }
     return check_plain(pkg, ctx, p);
@@ -169,13 +166,67 @@ std::string before_first_blank(const std::string& text) {
 }
 
 std::string find_file(FileSystem& fs, const std::string& folder, const std::string& pattern) {
-    std::vector<std::string> names = fs.list(folder + pattern, false);
+    std::vector<std::string> names = listed_matches(fs, folder, pattern, false);
     if (names.empty())
         return "";
     if (std::find(names.begin(), names.end(), pattern) != names.end())
         return folder + pattern;
     // The first in the order Windows lists names.
     return folder + names.front();
+}
+
+namespace {
+
+// A name that the listing would read as a pattern, or that reaches into another folder, is
+// looked for as it is written.
+bool plain_name(const std::string& name) {
+    return name.find_first_not_of('.') != std::string::npos &&
+           name.find_first_of("*?/\\") == std::string::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> find_folder(FileSystem& fs, const std::string& folder,
+                                       const std::string& name) {
+    if (!plain_name(name))
+        return fs.folder_exists(folder + name) ? std::optional(name) : std::nullopt;
+    std::optional<std::string> found;
+    for (const std::string& entry : listed_matches(fs, folder, name, true)) {
+        if (!fs.folder_exists(folder + entry))
+            continue;
+        if (entry == name)
+            return entry;
+        if (!found)
+            found = entry;
+    }
+    return found;
+}
+
+std::string find_folder_path(FileSystem& fs, const std::string& folder,
+                             const std::string& relative) {
+    std::string path = folder;
+    std::size_t start = 0;
+    while (start < relative.size()) {
+        std::size_t end = relative.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = relative.size();
+        const std::string part = relative.substr(start, end - start);
+        start = end + 1;
+        if (part.empty())
+            continue;
+        const auto found = find_folder(fs, path, part);
+        if (!found)
+            return "";
+        path += *found + kPathSep;
+    }
+    return path;
+}
+
+std::string file_path(FileSystem& fs, const std::string& folder, const std::string& name) {
+    if (!plain_name(name))
+        return folder + name;
+    const std::string found = find_file(fs, folder, name);
+    return found.empty() ? folder + name : found;
 }
 
 std::vector<LanguageEntry> language_table(const Catalogue& catalogue) {
@@ -207,9 +258,11 @@ bool Language_Name_Get(PackageState& pkg, const Context& ctx, const std::string&
     for (long long i = 0; i < count; ++i) {
         const std::string id = read_value(ctx, setup_ini, "Languages", "key" + std::to_string(i));
         for (const LanguageEntry& entry : table) {
-            if (entry.id == id && ctx.fs.folder_exists(dir + entry.folder)) {
-                add_language(pkg, found++, entry);
-            }
+            if (entry.id != id)
+                continue;
+            // Windows opens "JapaNese" for "Japanese"; the package keeps its own spelling.
+            if (const auto stored = find_folder(ctx.fs, dir, entry.folder))
+                add_language(pkg, found++, {entry.id, *stored, entry.display_name});
         }
     }
     if (pkg.Language_Name.count() > 0)

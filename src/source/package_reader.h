@@ -3,6 +3,7 @@
 // layout the maker ships (flat, kind folder, Drivers tree, plain).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,18 @@ std::string before_first_blank(const std::string& text);
 // Full path of the first file in folder (ending in the separator) whose name matches the
 // pattern, case ignored; a name equal to the pattern wins over other matches. Empty when none.
 std::string find_file(FileSystem& fs, const std::string& folder, const std::string& pattern);
+
+// Names taken from a package or the catalogue, found as Windows finds them: case ignored, the
+// exact spelling preferred, and the spelling on disk given back. find_folder gives the name of
+// the folder inside `folder` (ending in the separator), nullopt when there is none;
+// find_folder_path the whole path (ending in the separator) of a relative path of folders
+// separated by \ or /, empty when one is missing; file_path the path of the file, or the name
+// appended as written when none matches. A folder that cannot be listed throws FolderReadError.
+std::optional<std::string> find_folder(FileSystem& fs, const std::string& folder,
+                                       const std::string& name);
+std::string find_folder_path(FileSystem& fs, const std::string& folder,
+                             const std::string& relative);
+std::string file_path(FileSystem& fs, const std::string& folder, const std::string& name);
 
 // Entries of the language table [LanguagesSub] that have the three items id, folder, ..., name.
 struct LanguageEntry {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "launcher/settings.h"
+#include "launcher/sha256.h"
 #include "package/launcher_scripts.h"
 #include "platform/filesystem.h"
 #include "support/cabinet.h"
@@ -46,7 +48,7 @@ std::string admin_catalogue(const std::optional<std::string>& prog_exe) {
     for (const char* key :
          {"Fra_Admin", "Lbl_Acount_Name", "Lbl_Domain_Name", "Lbl_Password", "Com_OK", "Com_End",
           "MsgErr", "MsgErrAcc", "MsgErrDom", "MsgErrCopy", "MsgErrSetup", "MsgErrOneMore",
-          "MsgErrCtrlChar", "MsgErrQuote", "MsgErrProgExe"}) {
+          "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCharPercent", "MsgErrProgExe"}) {
         sii += std::string(key) + "=" + key + "\r\n";
     }
     return sii + "MsgErrCodePage=MsgErrCodePage %1 %2\r\n";
@@ -158,6 +160,33 @@ TEST_F(AdminFormTest, CreateLeavesTheTwoLaunchersAndTheRunAsProgramAndNothingEls
                                                          "refresh", "finished"}));
 }
 
+// {name}Launch.exe is a copy of the launcher program beside the tool, except where ProgExe makes
+// it that very file; a failure takes away what this Create wrote and never the launcher program.
+TEST_F(AdminFormTest, NativeLauncherBesideTheLaunchers) {
+    const struct {
+        std::string prog_exe, launcher, ini;
+    } cases[] = {{"Tool.exe", "ToolLaunch.exe", "ToolLaunch.ini"},
+                 {"setup.exe", "setupLaunch.exe", "setupLaunch.ini"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prog_exe);
+        empty(program);
+        install(c.prog_exe);
+        program.write("setupLaunch.exe", "launcher program");
+        create("Administrator", "Secret 1", "CORP", real_file_system(),
+               [&] { form->context().native_launcher = true; });
+        EXPECT_EQ(test::read_file(program.path() / c.launcher), "launcher program");
+        const auto settings =
+            launcher::read_settings(test::read_file(program.path() / c.ini), CodePage::system());
+        ASSERT_TRUE(settings);
+        EXPECT_EQ(settings->program + settings->sha256 + settings->password,
+                  c.prog_exe + launcher::sha256_hex("program") + "Secret 1");
+        form->Error_Delete();  // the run-as program belongs to the finished launchers now
+        EXPECT_EQ(names_in(program.path()),
+                  (std::set<std::string>{"Tool.sii", "Tool.bin", c.prog_exe, "setupLaunch.exe",
+                                         "RunAsWithVB.exe"}));
+    }
+}
+
 TEST_F(AdminFormTest, NameIsEverythingBeforeTheLastDot) {
     struct Case {
         std::string prog_exe, script1, script2;
@@ -206,7 +235,12 @@ TEST_F(AdminFormTest, HostileAccountValuesAreRefusedOrHandedOverWhole) {
         {"Ad\"min", "pw", "CORP", "MsgErrQuote"},
         {"Admin", "pw\\", "CORP", "MsgErrQuote"},
         {"Admin", "pw", "CORP\\", "MsgErrQuote"},
-        {" Ad min ", " p&(w)^% ", "CO RP", ""},
+        {" Ad min ", " p&(w)^ ", "CO RP", ""},
+        {"Admin", "%USERNAME%", "CORP", "MsgErrCharPercent"},
+        {"Ad%min", "pw", "%COMPUTERNAME%", "MsgErrCharPercent"},
+        {"Admin", "pw", "%USERDOMAIN%", "MsgErrCharPercent"},
+        {"Admin", "pw", "x%USERDNSDOMAIN%", "MsgErrCharPercent"},
+        {"Admin", "pw", "%computername%", ""},
         {std::string(1000, 'a'), std::string(1000, 'p'), "CORP", ""},
         {"Admin", "pässΩ", "CORP", "MsgErrCodePage Lbl_Password " + western},
         {cjk, cjk, cjk, "MsgErrCodePage Lbl_Acount_Name " + western},

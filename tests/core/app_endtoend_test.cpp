@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "launcher/settings.h"
+#include "launcher/sha256.h"
 #include "support/cabinet.h"
 #include "support/form_fixture.h"
 #include "support/recording_views.h"
@@ -26,11 +28,13 @@ namespace fs = std::filesystem;
 
 using Views = test::RecordingViews;
 
-// The waiting times of the default-printer block come from the program's own Tool.sii.
+// The waiting times of the default-printer block come from the program's own Tool.sii, which
+// wants the native launcher as the shipped one does.
 std::string catalogue_with_waiting_times() {
     std::string text = test::key_named_catalogue();
     const std::string setup = "[Setup]\r\n";
-    text.insert(text.find(setup) + setup.size(), "WaitTime=30\r\nTimeOut=60\r\n");
+    text.insert(text.find(setup) + setup.size(),
+                "WaitTime=30\r\nTimeOut=60\r\nNativeLauncher=1\r\n");
     return text;
 }
 
@@ -47,6 +51,7 @@ class EndToEnd {
         for (auto& entry : entries)
             entry.modified = test::local_time(2036, 1, 1);
         test::make_cabinet(fixture.program.folder() + "Tool.bin", entries);
+        fixture.program.write("setupLaunch.exe", "launcher program");
         out = work.mkdir("out");
         f.In_Path.text = work.folder() + "src";
         f.Out_Path.text = out;
@@ -135,6 +140,8 @@ TEST(EndToEnd, SilentAndUserInstallOfTheExamplePackage) {
                                                "setup.exe",
                                                "setup.ini",
                                                "setup.vbe",
+                                               "setupLaunch.exe",
+                                               "setupLaunch.ini",
                                                "setupUAC.vbe",
                                                "vista.sii",
                                                "vista64.sii",
@@ -149,6 +156,11 @@ TEST(EndToEnd, SilentAndUserInstallOfTheExamplePackage) {
     EXPECT_NE(ini.find("Default=0x0009\r\ncount=1\r\nkey0=0x0009\r\n"), std::string::npos) << ini;
 
     EXPECT_EQ(test::read_file(e.out + "Config.ini"), test::golden_file("config/endtoend.ini"));
+    // The settings file holds a fresh nonce each time: it is compared by its fields.
+    const auto settings =
+        launcher::read_settings(test::read_file(e.out + "setupLaunch.ini"), f.context().codepage);
+    EXPECT_EQ(settings->sha256 + settings->password + std::to_string(settings->timeout_seconds),
+              launcher::sha256_hex(test::read_file(e.out + "setup.exe")) + "Se'cret+1 180");
     const struct {
         const char* encoded;
         const char* plain;

@@ -2,7 +2,10 @@
 // Choosing the language section and the title, and the buffer cuts of the windows' lookups.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "catalogue/catalogue.h"
+#include "platform/error.h"
 #include "support/env_var.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -83,6 +86,26 @@ TEST(CatalogueLookup, MessagesJoinTwoKeysWithCrLfAndUseTheErrorTitle) {
     EXPECT_EQ(prompter.shown[0].text, "first\r\nsecond");
     EXPECT_EQ(prompter.shown[0].title, "Error");
     EXPECT_EQ(prompter.shown[1].text, "first");
+}
+
+// Read at the first lookup of any copy, from any thread, and never again; one that is there but
+// cannot be read gives its texts' defaults but no setting.
+TEST(CatalogueLookup, TheFileIsReadOnceAndAnUnreadableOneGivesNoSettings) {
+    test::TempDir dir;
+    const std::string path = dir.write("Tool.sii", "[S]\r\nA=first\r\n");
+    const Catalogue cat(path, "S", kMainBuffer);
+    std::string seen[2];
+    std::thread reader([&] { seen[0] = cat.with_section("S", 3).text("A"); });
+    seen[1] = cat.text("A");
+    reader.join();
+    EXPECT_EQ(seen[0] + seen[1], "fifirst");
+    std::filesystem::remove(path);
+    EXPECT_EQ(cat.setting("S", "A"), "first");
+    EXPECT_EQ(Catalogue(path, "S", kMainBuffer).setting("S", "A", "none"), "none");
+    dir.mkdir("Tool.sii");
+    const Catalogue unreadable(path, "S", kMainBuffer);
+    EXPECT_EQ(unreadable.read("S", "A", "none"), "none");
+    EXPECT_THROW(unreadable.setting("S", "A"), PlatformError);
 }
 
 }  // namespace

@@ -43,8 +43,12 @@ constexpr std::array kMainKeys = {
     "MsgErrModel1", "MsgErrModel2", "MsgErrIP", "MsgErrAcc", "MsgErrDom", "MsgErrEmu",
     "MsgErrBlank", "MsgErrAdd", "MsgErrSame", "MsgErrDelOrChange", "MsgErrCopy", "MsgErrOneMore",
     "MsgErrConfig", "MsgErrSetup", "MsgErrChar", "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage",
+    "MsgErrCharPercent", "MsgErrFolderRead",
     "MsgMore", "MsgWhich", "MsgSelect", "MsgDriver", "MsgPrn", "MsgFax", "MsgOk", "MsgCancel",
     "MsgCreate", "MsgFinish", "MsgErrCreateBadName",
+    "MsgErrLaunchProgram", "MsgLaunchTitle", "MsgLaunchSettings", "MsgLaunchMissing",
+    "MsgLaunchChanged", "MsgLaunchExpired", "MsgLaunchLogon", "MsgLaunchService", "MsgLaunchFolder",
+    "MsgLaunchStart", "MsgLaunchConsent", "MsgLaunchTimeout", "MsgLaunchPrinter", "MsgLaunchUsage",
 };
 
 // Keys read from the language section followed by "2": removal window and administrator window.
@@ -60,6 +64,10 @@ constexpr std::array kWindow2Keys = {
     "MsgErrCreateOP", "MsgErrCreateFolder", "MsgErrCreateFName", "MsgErrCreateExit",
     "MsgErrCreateAnother", "MsgErrOutPath4", "MsgErrCopy", "MsgErrOneMore", "MsgErrSetup",
     "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage", "MsgErrProgExe", "MsgErrCreateBadName",
+    "MsgErrCharPercent", "MsgErrFolderRead",
+    "MsgErrLaunchProgram", "MsgLaunchTitle", "MsgLaunchSettings", "MsgLaunchMissing",
+    "MsgLaunchChanged", "MsgLaunchExpired", "MsgLaunchLogon", "MsgLaunchService", "MsgLaunchFolder",
+    "MsgLaunchStart", "MsgLaunchConsent", "MsgLaunchTimeout", "MsgLaunchPrinter", "MsgLaunchUsage",
 };
 
 // Button captions: the buttons are sized for a word or two.
@@ -73,8 +81,9 @@ constexpr std::array kButton2Keys = {
 // clang-format on
 constexpr std::size_t kMaxButtonChars = 12;
 
-constexpr std::array kSetupKeys = {"ViewSoftware", "CopyDir",   "WaitTime",  "TimeOut",
-                                   "ProgExe",      "AppNameJp", "AppNameEn", "Version"};
+constexpr std::array kSetupKeys = {"ViewSoftware", "CopyDir", "WaitTime",
+                                   "TimeOut",      "ProgExe", "AppNameJp",
+                                   "AppNameEn",    "Version", "NativeLauncher"};
 
 // Language sections with the code page their texts must survive (the program converts the
 // catalogue to the ANSI code page); the lookup buffers of the dialogs and the "2" windows hold

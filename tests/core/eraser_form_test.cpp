@@ -81,6 +81,7 @@ std::string removal_catalogue(const std::string& language = "0x0009") {
     for (const char* key : kRemovalKeys)
         text += std::string(key) + "=" + key + "\r\n";
     text += "MsgErrCtrlChar=MsgErrCtrlChar\r\nMsgErrQuote=MsgErrQuote\r\n";
+    text += "MsgErrCharPercent=MsgErrCharPercent\r\nMsgErrFolderRead=MsgErrFolderRead %1\r\n";
     text += "Fra_QX=" + std::string(600, 'q') + "\r\n";
     text += "SelectSoft=wrong section\r\nSelectSoftware1=wrong\r\nSelectSoftware2=wrong\r\n";
     text +=

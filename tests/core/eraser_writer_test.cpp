@@ -13,9 +13,12 @@
 
 #include "catalogue/catalogue.h"
 #include "eraser/removal_writer.h"
+#include "launcher/settings.h"
+#include "launcher/sha256.h"
 #include "platform/filesystem.h"
 #include "platform/profile.h"
 #include "support/cabinet.h"
+#include "support/env_var.h"
 #include "support/failing_file_system.h"
 #include "support/script_decoder.h"
 #include "support/scripted_prompter.h"
@@ -42,7 +45,7 @@ std::vector<std::string> tree(const fs::path& root) {
 
 constexpr const char* kCatalogue =
     "[StringEn2]\r\nMsgErr=MsgErr\r\nMsgErrCopy=MsgErrCopy\r\nMsgErrSetup=MsgErrSetup\r\n"
-    "MsgErrOneMore=MsgErrOneMore\r\n"
+    "MsgErrOneMore=MsgErrOneMore\r\nMsgLaunchTimeout=Too slow\r\n"
     // The main window's section must not be the one the removal messages come from.
     "[StringEn]\r\nMsgErrCopy=main section\r\nMsgErrSetup=main section\r\n";
 
@@ -206,6 +209,22 @@ TEST(RemovalScripts, BothScriptsForEachDomainForm) {
     }
 }
 
+// The native launcher starts the removal program it was made with and waits for nothing else.
+TEST(RemovalScripts, NativeLauncherBesideTheScripts) {
+    Harness h;
+    h.ctx.native_launcher = true;
+    h.program.write("setupLaunch.exe", "launcher program");
+    h.output.write("EraserTool.exe", "remover");
+    h.package.creds = {"Administrator", "Secret1", "%COMPUTERNAME%"};
+    ASSERT_TRUE(Create_SetupVBE(h.package, h.ctx));
+    EXPECT_EQ(test::read_file(h.output.path() / "EraserToolLaunch.exe"), "launcher program");
+    const auto settings = launcher::read_settings(
+        test::read_file(h.output.path() / "EraserToolLaunch.ini"), h.ctx.codepage);
+    EXPECT_EQ(settings->program + settings->sha256 + settings->wait_process +
+                  settings->messages.at("Timeout"),
+              "EraserTool.exe" + launcher::sha256_hex("remover") + "Too slow");
+}
+
 TEST(RemovalCopy, WithoutUserInstallOnlyTheTopLevelFiles) {
     Harness h;
     h.input.write("EraserTool.exe", "program");
@@ -278,6 +297,9 @@ TEST(RemovalFailures, EachFailingOperationEmptiesTheOutputAndTellsOnce) {
         {"Create_SetupVBE", "MsgErrSetup\r\nMsgErrOneMore",
          [](const RemovalPackage& p, const Context& c) { return Create_SetupVBE(p, c); }},
     };
+    // A private temporary folder shows whether a failure leaves the expanded archive behind.
+    test::TempDir tmp;
+    const test::ScopedEnv private_tmp(test::kTempFolderVariable, tmp.folder());
     for (const Step& step : steps) {
         test::FailingFileSystem failing(real_file_system());
         int operations = 0;
@@ -306,6 +328,8 @@ TEST(RemovalFailures, EachFailingOperationEmptiesTheOutputAndTellsOnce) {
             EXPECT_TRUE(failing.failed());
             EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{step.message});
             EXPECT_TRUE(tree(h.output.path()).empty());
+            for (const auto& entry : fs::directory_iterator(tmp.path()))
+                EXPECT_FALSE(entry.path().filename().string().starts_with("korva-tool-"));
         }
     }
 }

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -323,6 +324,29 @@ TEST_F(FileCopyTest, UserInstallPlacesTheEncoderOnceAndTheRunAsProgram) {
     EXPECT_EQ(read_file(out + "RunAsWithVB.exe"), "tool RunAsWithVB.exe");
 }
 
+// A run of many builds, from several threads too, expands Tool.bin once while it stays as it is;
+// the folders go with the cache.
+TEST_F(FileCopyTest, ACacheExpandsTheArchiveOncePerVersion) {
+    write_package();
+    archive(test::tool_entries());
+    {
+        ToolArchiveCache cache(files);
+        Context ctx = context(files);
+        ctx.tool_archives = &cache;
+        std::thread job([&] { cache.archive(program, [] {}); });
+        ASSERT_TRUE(File_Copy(input(false, true), ctx));
+        job.join();
+        EXPECT_EQ(cache.expansions(), 1);
+        auto entries = test::tool_entries();
+        entries[0].bytes += " changed";
+        archive(entries);
+        Error_Delete(files, out);
+        ASSERT_TRUE(File_Copy(input(false, true), ctx));
+        EXPECT_EQ(cache.expansions(), 2);
+    }
+    EXPECT_TRUE(fs::is_empty(tmp));
+}
+
 TEST_F(FileCopyTest, ArchiveSubFolderListedLastInWindowsOrderServes) {
     write_package();
     std::vector<CabinetEntry> entries = test::tool_entries("a/");
@@ -481,7 +505,15 @@ TEST_F(FileCopyTest, AFailureAtAnyFileOperationRollsBack) {
     for (CabinetEntry& e : entries)
         e.modified = test::local_time(2021, 6, 15);
     archive(entries);
-    test::FailingFileSystem failing(files);
+    // Its cleanup fails every other time, as one that meets a passing failure of its own does.
+    struct FlakyCleanup : test::FailingFileSystem {
+        using FailingFileSystem::FailingFileSystem;
+        void remove_all(const std::string& path) noexcept override {
+            if (!(dropped = !dropped))
+                FailingFileSystem::remove_all(path);
+        }
+        bool dropped = false;
+    } failing(files);
     FileCopyInput in = input(true, true);
     in.copy_dirs = "Manual";
 

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "launcher/settings.h"
+#include "launcher/sha256.h"
 #include "package/launcher_scripts.h"
 #include "package/script_encoder.h"
 #include "platform/error.h"
@@ -37,12 +39,15 @@ const std::vector<std::string> kBothScripts = {"setup.vbe", "setupUAC.vbe"};
 struct Harness {
     explicit Harness(const std::string& setup_section = "",
                      FileSystem& file_system = real_file_system(), CodePage cp = CodePage("CP1252"))
-        : catalogue(program.write("Tool.sii", "[Setup]\r\n" + setup_section +
-                                                  "[StringEn]\r\nMsgErr=MsgErr\r\n"
-                                                  "MsgErrSetup=MsgErrSetup\r\n"
-                                                  "MsgErrOneMore=MsgErrOneMore\r\n"),
+        : catalogue(program.write("Tool.sii",
+                                  "[Setup]\r\n" + setup_section +
+                                      "[StringEn]\r\nMsgErr=MsgErr\r\n"
+                                      "MsgErrSetup=MsgErrSetup\r\n"
+                                      "MsgErrOneMore=MsgErrOneMore\r\n"
+                                      "MsgErrLaunchProgram=missing %1\r\nMsgLaunchTitle=Launch"
+                                      "\r\n[StringJp]\r\nMsgLaunchTitle=起動\r\n"),
                     "StringEn", kMainBuffer),
-          ctx{catalogue, prompter, file_system, cp, [] {}, "", ""} {}
+          ctx{catalogue, prompter, file_system, cp, [] {}, program.folder(), ""} {}
 
     // The decoded text of an encoded script in the output, with its fields checked.
     std::string decoded(const std::string& name) const {
@@ -288,6 +293,66 @@ TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
         EXPECT_EQ(h.prompter.shown[0].text, "MsgErrSetup\r\nMsgErrOneMore");
         EXPECT_EQ(h.prompter.shown[0].title, "MsgErr");
     }
+}
+
+// The native launcher: wanted through Tool.sii or the job, checked against the setup.exe of the
+// package, its messages in the package language, the password nowhere in clear.
+TEST(LauncherScripts, NativeLauncherBesideTheScripts) {
+    const struct {
+        const char* setup;
+        std::optional<bool> job;
+        const char* codepage;
+        const char* title;  // null: no launcher
+    } cases[] = {{"NativeLauncher=1\r\n", {}, "CP1252", "Launch"},
+                 {"NativeLauncher=1\r\n", {}, "CP932", "起動"},
+                 {"", true, "CP1252", "Launch"},
+                 {"NativeLauncher=0\r\n", {}, "CP1252", nullptr},
+                 {"NativeLauncher=1\r\n", false, "CP1252", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.setup) + c.codepage);
+        Harness h(std::string(c.setup) + "TimeOut=60\r\n", real_file_system(),
+                  CodePage(c.codepage));
+        h.ctx.native_launcher = c.job;
+        h.program.write("setupLaunch.exe", "launcher program");
+        h.output.write("Setup.EXE", "the installer");
+        ASSERT_TRUE(Create_SetupVBE(inputs(kAdmin, 1, "Front Desk", 2), h.output.folder(), h.ctx));
+        const auto names = test::folder_names(h.output.path());
+        ASSERT_EQ(std::count(names.begin(), names.end(), "setupLaunch.exe"), c.title ? 1 : 0);
+        if (!c.title)
+            continue;
+        const auto settings = launcher::read_settings(
+            test::read_file(h.output.path() / "setupLaunch.ini"), h.ctx.codepage);
+        ASSERT_TRUE(settings);
+        EXPECT_EQ(settings->program + settings->sha256 + settings->account + settings->password +
+                      settings->domain + std::to_string(settings->timeout_seconds) +
+                      settings->wait_process + settings->default_printer +
+                      settings->messages.at("Title"),
+                  "Setup.EXE" + launcher::sha256_hex("the installer") +
+                      "Administratorsecret%USERDNSDOMAIN%120setup.exeFront Desk" + c.title);
+        for (const std::string& name : names) {
+            const std::string bytes = test::read_file(h.output.path() / name);
+            EXPECT_EQ(bytes.find("secret"), std::string::npos) << name;
+            EXPECT_EQ(bytes.find(std::string("s\0e\0c\0r\0e\0t", 11)), std::string::npos) << name;
+        }
+    }
+    // Without the launcher program nothing is left, and the one message names where it was sought.
+    Harness h("NativeLauncher=1\r\n");
+    EXPECT_FALSE(Create_SetupVBE(inputs(kAdmin), h.output.folder(), h.ctx));
+    EXPECT_TRUE(test::folder_names(h.output.path()).empty());
+    EXPECT_EQ(h.prompter.messages()[0], "missing " + h.program.folder() + "setupLaunch.exe");
+}
+
+// Without its catalogue the wait of the default printer would be the built-in one, not the
+// administrator's: a catalogue that cannot be read fails the scripts instead.
+TEST(LauncherScripts, AnUnreadableCatalogueFailsTheScripts) {
+    Harness h("WaitTime=30\r\n");
+    const std::string sii = (h.program.path() / "Tool.sii").string();
+    std::filesystem::remove(sii);
+    std::filesystem::create_directory(sii);
+    h.output.write("RunAsWithVB.exe", "copied");
+    EXPECT_FALSE(Create_SetupVBE(inputs(kAdmin, 1, "P", 1), h.output.folder(), h.ctx));
+    EXPECT_EQ(h.prompter.shown.size(), 1u);
+    EXPECT_TRUE(test::folder_names(h.output.path()).empty());
 }
 
 TEST(LauncherScripts, DoubleByteTextPassesThroughTheCodePage) {

@@ -12,6 +12,7 @@
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "source/folder_check.h"
+#include "source/package_reader.h"
 #include "support/failing_file_system.h"
 #include "support/host.h"
 #include "support/scripted_prompter.h"
@@ -54,6 +55,8 @@ class FolderCheckTest : public ::testing::Test {
             sii += std::string(key) + "=" + key + "\r\n";
         }
         sii += "MsgErrCreateBadName=MsgErrCreateBadName\r\n";
+        sii += "MsgErrFolderRead=MsgErrFolderRead %1\r\n";
+        sii += "[LanguagesSub]\r\nLang1=0x0009,English,English\r\n";
         catalogue_dir.write("Tool.sii", sii);
         src = dir.mkdir("Pkg");
         dir.write("Pkg/setup.ini", "[Startup]\r\n");
@@ -180,7 +183,7 @@ TEST_F(FolderCheckTest, RereadDecidesTheResultAndRunsOnlyAfterEveryFolderCheck) 
     in_path = src;
     out_path = out;
     EXPECT_FALSE(check([]() -> bool { throw PlatformError("Cannot read the folder", "Pkg"); }));
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrOutPath4\r\nMsgErrChk"});
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrFolderRead " + src});
 }
 
 TEST_F(FolderCheckTest, OneQuestionThenNamesUntilAFreshOne) {
@@ -247,7 +250,7 @@ TEST_F(FolderCheckTest, NoOrCancelEndsTheCheckSilently) {
 TEST_F(FolderCheckTest, FileSystemFailureWhileMakingTheSubFolderIsOneMessage) {
     dir.write("Out/file.txt", "x");
     test::FailingFileSystem failing(files);
-    failing.fail_at(1);
+    failing.fail_at(3);  // after the two listings of the output
     in_path = src;
     out_path = out;
     prompter.yes_no_answers = {true};
@@ -277,7 +280,42 @@ TEST_F(FolderCheckTest, UnreadableOutputIsOneMessage) {
     in_path = src;
     out_path = out;
     EXPECT_FALSE(Check_FolderPath(in_path, out_path, catalogue, prompter, unlistable));
-    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrOutPath4\r\nMsgErrChk"});
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"MsgErrFolderRead " + out});
+}
+
+// Each listing of the checks and of the package re-read fails in turn: the message names the
+// folder being listed, never a package without setup.exe or an output not made.
+TEST_F(FolderCheckTest, EveryFailedListingNamesTheFolderThatCouldNotBeRead) {
+    dir.write("Pkg/Drivers/Printer/setup.exe", "x");
+    dir.write("Pkg/Drivers/Printer/setup.ini", "[Languages]\r\ncount=1\r\nkey0=0x0009\r\n");
+    dir.mkdir("Pkg/Drivers/Printer/English");
+    dir.write("Out/file.txt", "x");
+    test::FailingFileSystem failing(files);
+    const Context ctx{catalogue, prompter, failing, CodePage::system(), [] {}, "", ""};
+    auto run = [&](int n) {
+        fs::remove_all(out + "New");
+        prompter.shown.clear();
+        prompter.yes_no_answers = {true};
+        prompter.input_answers = {std::string("New")};
+        failing.fail_at(n);
+        in_path = src;
+        out_path = out;
+        PackageState pkg;
+        return Check_FolderPath(in_path, out_path, catalogue, prompter, failing,
+                                [&] { return In_Path_Check(pkg, ctx, in_path); });
+    };
+    ASSERT_TRUE(run(0));
+    const std::vector<std::string> log = failing.log();
+    for (std::size_t n = 1; n <= log.size(); ++n) {
+        EXPECT_FALSE(run(static_cast<int>(n)));
+        const std::string shown = prompter.messages().at(0), named = shown.substr(17);
+        if (log[n - 1].starts_with("create_folder "))
+            EXPECT_EQ(shown, "MsgErrOutPath4\r\nMsgErrChk");
+        else
+            EXPECT_TRUE(shown.starts_with("MsgErrFolderRead " + dir.folder()) &&
+                        log[n - 1].find(named) != std::string::npos)
+                << log[n - 1] << " -> " << shown;
+    }
 }
 
 }  // namespace

@@ -257,6 +257,24 @@ TEST_F(Reader, NoSetupIniMeansNoLanguageRead) {
     EXPECT_FALSE(read_languages(fx.package.root() + "missing"));
 }
 
+// Windows opens a package's folders and files whatever the case of the names setup.ini or the
+// layout gives; the spelling on disk is kept.
+TEST_F(Reader, PackageNamesAreFoundWhateverTheirCase) {
+    const std::vector<std::pair<std::string, std::string>> renames = {{"Japanese", "JapaNese"},
+                                                                      {"setup.exe", "Setup.EXE"}};
+    for (const bool tree : {false, true}) {
+        SourceFixture f;
+        const test::Installer installer =
+            tree ? f.package.drivers_tree("Pcfax", {kJapanese}) : f.package.flat({kJapanese});
+        for (const auto& [from, to] : renames)
+            std::filesystem::rename(installer.folder() + from, installer.folder() + to);
+        std::string in_path = f.package.root();
+        ASSERT_TRUE(In_Path_Check(f.pkg, *f.ctx, in_path)) << tree;
+        EXPECT_EQ(f.pkg.Driver_Folder, installer.folder());
+        EXPECT_EQ(f.pkg.Lang_Folders, std::vector<std::string>{"JapaNese"});
+    }
+}
+
 TEST_F(Reader, SetupIniIsFoundWhateverTheCaseOfItsName) {
     fx.package.flat({kEnglish});
     std::filesystem::rename(fx.package.root() + "setup.ini", fx.package.root() + "SETUP.INI");

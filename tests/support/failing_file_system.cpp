@@ -32,6 +32,10 @@ bool FailingFileSystem::file_exists(const std::string& path) {
     return inner_.file_exists(path);
 }
 
+bool FailingFileSystem::is_link(const std::string& path) {
+    return inner_.is_link(path);
+}
+
 std::vector<std::string> FailingFileSystem::sub_folders(const std::string& folder) {
     mutate("sub_folders " + folder, folder);
     return inner_.sub_folders(folder);

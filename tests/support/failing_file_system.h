@@ -31,6 +31,7 @@ class FailingFileSystem : public FileSystem {
 
     bool folder_exists(const std::string& path) override;
     bool file_exists(const std::string& path) override;
+    bool is_link(const std::string& path) override;
     std::vector<std::string> sub_folders(const std::string& folder) override;
     std::vector<std::string> files(const std::string& folder) override;
     std::vector<std::string> list(const std::string& pattern, bool include_folders) override;

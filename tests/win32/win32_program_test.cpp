@@ -60,6 +60,7 @@ class Program {
         const fs::path built = env("KORVA_PROGRAM_DIR");
         fs::copy_file(built / "KorvaTool.exe", folder / "KorvaTool.exe");
         fs::copy_file(built / "Tool.bin", folder / "Tool.bin");
+        fs::copy_file(built / "setupLaunch.exe", folder / "setupLaunch.exe");
         std::string sii = read_file(fs::path(env("KORVA_SOURCE_DIR")) / "resources" / "Tool.sii");
         const auto at = sii.find("ViewSoftware=0");
         sii.replace(at, 14, "ViewSoftware=" + mode);
@@ -244,6 +245,8 @@ TEST(Win32Program, MainWindowMakesASilentAndUserInstallPackage) {
     EXPECT_EQ(read_file(work / "out" / "Config.ini"), golden);
     EXPECT_TRUE(fs::exists(work / "out" / "setup.vbe"));
     EXPECT_TRUE(fs::exists(work / "out" / "setupUAC.vbe"));
+    EXPECT_TRUE(fs::exists(work / "out" / "setupLaunch.exe"));
+    EXPECT_TRUE(fs::exists(work / "out" / "setupLaunch.ini"));
 }
 
 TEST(Win32Program, RemovalWindowEditsItsListsAndMakesAPackage) {
@@ -273,7 +276,8 @@ TEST(Win32Program, RemovalWindowEditsItsListsAndMakesAPackage) {
     click(removal, IDC_REM_CHK_USERI);
     set_text(removal, IDC_REM_PASSWORD, "secret");
     create_and_end(program, removal, IDC_REM_COM_OK);
-    for (const char* name : {"EraserTool.exe", "Setup.sii", "EraserTool.vbe", "EraserToolUAC.vbe"})
+    for (const char* name : {"EraserTool.exe", "Setup.sii", "EraserTool.vbe", "EraserToolUAC.vbe",
+                             "EraserToolLaunch.exe", "EraserToolLaunch.ini"})
         EXPECT_TRUE(fs::exists(out / name)) << name;
     EXPECT_NE(read_file(out / "Setup.sii").find("Front Desk"), std::string::npos);
 }
@@ -287,6 +291,7 @@ TEST(Win32Program, AdministratorWindowMakesLaunchersBesideTheProgram) {
     set_text(admin, IDC_ADM_PASSWORD, "secret");
     create_and_end(program, admin, IDC_ADM_COM_OK);
     EXPECT_TRUE(fs::exists(program.folder / "Tool.vbe"));
+    EXPECT_TRUE(fs::exists(program.folder / "ToolLaunch.ini"));
     EXPECT_TRUE(fs::exists(program.folder / "ToolUAC.vbe"));
 }
 
