@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "platform/filesystem.h"
 #include "platform/path.h"
 #include "platform/profile.h"
 #include "source/folder_check.h"
@@ -190,9 +191,11 @@ std::optional<std::string> find_folder(FileSystem& fs, const std::string& folder
                                        const std::string& name) {
     if (!plain_name(name))
         return fs.folder_exists(folder + name) ? std::optional(name) : std::nullopt;
+    // The whole folder is listed: Wine answers a pattern without wildcards in the pattern's
+    // spelling, not the one on disk.
     std::optional<std::string> found;
-    for (const std::string& entry : listed_matches(fs, folder, name, true)) {
-        if (!fs.folder_exists(folder + entry))
+    for (const std::string& entry : listed_matches(fs, folder, "*", true)) {
+        if (!wildcard_match(name, entry) || !fs.folder_exists(folder + entry))
             continue;
         if (entry == name)
             return entry;

@@ -327,7 +327,7 @@ TEST(Win32Program, OpenJobFillsTheWindowAndSaveJobWritesWhatItHolds) {
     ASSERT_TRUE(poll([&] { return fs::exists(work / "saved.job"); }));
     const std::string saved = read_file(work / "saved.job");
     EXPECT_NE(saved.find("[Printer3]\r\nModel=KORVA A3010\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("Source=driver-package/Drivers/Printer\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Source=driver-package\r\n"), std::string::npos) << saved;
 }
 
 std::string stored(const char* key) {
