@@ -60,7 +60,11 @@ class Run {
         settings_ = *settings;
         if (unknown_switch)
             return fail(Failure::command_line);
-        deadline_ = system_.now() + std::chrono::seconds(settings_.timeout_seconds);
+        // A program not waited for by name (the removal tool, an administrator's program) runs
+        // as long as its user keeps it open; the launcher stays only to hand back its exit code.
+        deadline_ = system_.now() + (settings_.wait_process.empty()
+                                         ? kNoTimeLimit
+                                         : std::chrono::seconds(settings_.timeout_seconds));
         if (is_expired(settings_.expires, system_.today()))
             return fail(Failure::expired);
         if (elevated_instance_)

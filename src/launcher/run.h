@@ -21,6 +21,8 @@ inline constexpr char kQuietSwitch[] = "/quiet";
 // How long the spooler may take to know a printer the installer has just made.
 inline constexpr std::chrono::seconds kPrinterRetryTime{15};
 inline constexpr std::chrono::milliseconds kPollInterval{250};
+// Wait "for ever" without overflowing the clock's arithmetic.
+inline constexpr std::chrono::hours kNoTimeLimit{24 * 365 * 10};
 
 // launcher_path: the running program's full path; its settings file is that path with ".ini"
 // in place of its extension. Returns the exit code.

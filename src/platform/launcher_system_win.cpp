@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <thread>
@@ -38,7 +39,7 @@ struct Handle {
 DWORD milliseconds_until(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left <= 0 ? 0 : static_cast<DWORD>(left);
+    return left <= 0 ? 0 : static_cast<DWORD>(std::min<long long>(left, INFINITE - 1));
 }
 
 std::string local_time_text(bool with_time) {
