@@ -23,6 +23,7 @@
 
 #include "platform/error.h"
 #include "platform/path.h"
+#include "platform/win_handle.h"
 
 namespace korva {
 namespace {
@@ -75,22 +76,6 @@ std::string error_text(DWORD error) {
 [[noreturn]] void fail(const std::string& what, const std::string& path, DWORD error) {
     throw PlatformError(what + " (" + error_text(error) + ")", path);
 }
-
-class Handle {
-  public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid())
-            ::CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
 
 class FindHandle {
   public:

@@ -6,6 +6,7 @@
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/lock_file.h"
+#include "platform/win_handle.h"
 
 namespace korva {
 
@@ -14,22 +15,6 @@ namespace {
 PlatformError failure(const std::string& what, const std::string& path) {
     return PlatformError(what + " (error " + std::to_string(::GetLastError()) + ")", path);
 }
-
-class Handle {
-  public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid())
-            ::CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
 
 void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
     DWORD written = 0;
