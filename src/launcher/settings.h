@@ -9,7 +9,7 @@
 //   Sha256=<64 hex digits>       digest of the program when the package was made
 //   Account=Administrator        empty or missing: no logon, the program runs as the caller
 //   Domain=%USERDNSDOMAIN%       %USERDNSDOMAIN%, %COMPUTERNAME% or a name, as the scripts take it
-//   Password=<32 hex>:<hex>      obfuscated: a random nonce, then the password's UTF-8 XORed
+//   Password=<32 hex>:<hex>      obfuscated: a nonce, then the password's UTF-8 XORed
 //                                with a keystream from SHA-256 (salt, nonce, counter)
 //   Timeout=180                  seconds to wait for the installer and its setup.exe processes
 //   WaitProcess=setup.exe        process name waited for after the program; empty: none

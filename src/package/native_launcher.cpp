@@ -57,6 +57,16 @@ void replace_file(FileSystem& fs, const std::string& path, const std::string& so
     fs.copy_file(source, path);
 }
 
+// The same package gives the same settings file on every system that builds it: the nonce comes
+// from what the file records besides the password, so it says nothing of the password itself.
+std::string package_nonce(const launcher::Settings& settings) {
+    const std::string material = settings.program + '\n' + settings.sha256 + '\n' +
+                                 settings.account + '\n' + settings.domain + '\n' +
+                                 settings.default_printer;
+    const launcher::Sha256::Digest digest = launcher::sha256(material);
+    return std::string(digest.begin(), digest.begin() + 16);
+}
+
 }  // namespace
 
 bool native_launcher_wanted(const Context& ctx) {
@@ -86,7 +96,7 @@ void write_native_launcher(const NativeLauncherFiles& files, const std::string& 
         settings.messages[key] = texts.text(std::string("MsgLaunch") + key);
 
     const std::string bytes =
-        launcher::settings_file_bytes(settings, ctx.codepage, launcher::random_nonce());
+        launcher::settings_file_bytes(settings, ctx.codepage, package_nonce(settings));
     // The administrator launchers may be written into the program folder itself, where a
     // ProgExe named setup.exe makes the copy the launcher program.
     const std::string target = folder + files.name + ".exe";
