@@ -65,6 +65,23 @@ bool is_hidden_sequence(std::string_view text, std::size_t i) {
     return at(1) == 0x81 && at(2) >= 0xA6 && at(2) <= 0xA9;
 }
 
+// Each line with its number, without its line end. A CR is part of a line end only before an LF:
+// a last line ending in a lone CR keeps it, for the character check to find.
+template <typename Take>
+void for_each_line(std::string_view text, Take take) {
+    int number = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r' && end < text.size())
+            line.remove_suffix(1);
+        take(line, ++number);
+        pos = end + 1;
+    }
+}
+
 class Splitter {
   public:
     Splitter(std::string_view text, ProblemList& problems) : text_(text), problems_(problems) {}
@@ -74,17 +91,7 @@ class Splitter {
             lines_.plain = false;
             return std::move(lines_);
         }
-        int number = 0;
-        for (std::size_t pos = 0; pos < text_.size();) {
-            std::size_t end = text_.find('\n', pos);
-            if (end == std::string_view::npos)
-                end = text_.size();
-            std::string_view line = text_.substr(pos, end - pos);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            take(line, ++number);
-            pos = end + 1;
-        }
+        for_each_line(text_, [this](std::string_view line, int number) { take(line, number); });
         return std::move(lines_);
     }
 
@@ -92,22 +99,12 @@ class Splitter {
     // One problem per line at most: the line is named, its text never shown.
     bool characters_plain() {
         bool plain = true;
-        int number = 0;
-        for (std::size_t pos = 0; pos < text_.size();) {
-            std::size_t end = text_.find('\n', pos);
-            if (end == std::string_view::npos)
-                end = text_.size();
-            std::string_view line = text_.substr(pos, end - pos);
-            if (!line.empty() && line.back() == '\r' && end < text_.size())
-                line.remove_suffix(1);
-            const bool comment = trim_blanks(line).starts_with(';');
-            ++number;
-            if (!is_plain_line(line, comment)) {
+        for_each_line(text_, [&](std::string_view line, int number) {
+            if (!is_plain_line(line, trim_blanks(line).starts_with(';'))) {
                 problems_.add("MsgErrJobChar", {line_text(number)});
                 plain = false;
             }
-            pos = end + 1;
-        }
+        });
         return plain;
     }
 
