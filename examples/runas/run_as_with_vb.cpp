@@ -3,14 +3,15 @@
 // example package start something on Windows. It is not the maker's program. It takes what the
 // scripts hand it, four quoted arguments (account, password, domain, program), and starts the
 // program from the current folder under that account with the native launcher's own start-as-
-// account code. It does not wait: the scripts wait for setup.exe themselves.
+// account code (a test build links a recording starter instead). It does not wait: the scripts
+// wait for setup.exe themselves.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "launcher/starter_choice.h"
 #include "platform/codepage.h"
-#include "platform/launcher_system.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ int wmain(int argc, wchar_t** argv) {
     request.domain = korva::utf16_to_utf8(argv[3]);
     request.folder = current_folder();
     request.program = request.folder + korva::utf16_to_utf8(argv[4]);
-    const auto started = korva::launch::logon_account_starter()->start(request);
+    const auto started = korva::launcher::make_account_starter()->start(request);
     if (started.error != 0) {
         std::fprintf(stderr, "RunAsWithVB.exe: the program was not started (Windows error %lu)\n",
                      started.error);

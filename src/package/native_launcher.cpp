@@ -69,6 +69,8 @@ std::string package_nonce(const launcher::Settings& settings) {
 
 }  // namespace
 
+// A catalogue without the key predates the launcher and lacks its message texts too, so the
+// launcher is left out; the catalogue shipped with the tool turns it on.
 bool native_launcher_wanted(const Context& ctx) {
     if (ctx.native_launcher)
         return *ctx.native_launcher;

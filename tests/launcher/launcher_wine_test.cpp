@@ -5,7 +5,6 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 #include <winspool.h>
 
 #include <chrono>
@@ -17,18 +16,17 @@
 #include "launcher/sha256.h"
 #include "platform/codepage.h"
 #include "support/temp_dir.h"
+#include "wine_stubs.h"
 
 namespace korva::launcher {
 namespace {
 
 namespace fs = std::filesystem;
+using test::end_stub_installers;
+using test::from_env;
 const wchar_t kPrinter[] = L"Korva Wine Printer";
 // The default before each run, so that a run that sets none is seen.
 const wchar_t kOtherPrinter[] = L"Korva Other Printer";
-
-fs::path from_env(const char* name) {
-    return test::utf8_path(std::getenv(name));
-}
 
 void make_wine_printer(const wchar_t* name) {
     DRIVER_INFO_3W driver{};
@@ -51,21 +49,6 @@ std::wstring default_printer() {
     wchar_t name[256];
     DWORD size = 256;
     return ::GetDefaultPrinterW(name, &size) ? name : L"";
-}
-
-// Stand-in installers left running by a time-out would hold up the next test's wait.
-void end_stub_installers() {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
-         more = ::Process32NextW(snapshot, &entry))
-        if (::lstrcmpiW(entry.szExeFile, L"setup.exe") == 0)
-            if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-                ::TerminateProcess(p, 1);
-                ::CloseHandle(p);
-            }
-    ::CloseHandle(snapshot);
 }
 
 struct LauncherProgram : ::testing::Test {

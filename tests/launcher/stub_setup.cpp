@@ -2,11 +2,14 @@
 // A stand-in installer, copied into a test package as setup.exe. It appends its command line and
 // working folder to KORVA_STUB_RECORD, starts a child of itself (also named setup.exe) that
 // outlives it, and ends after KORVA_STUB_MS with KORVA_STUB_EXIT. The child ends after
-// KORVA_STUB_CHILD_MS and records (UTF-8) "child ended" as its last act.
+// KORVA_STUB_CHILD_MS and records (UTF-8) "child ended" as its last act. Copied under another
+// name (rundll32.exe, or the wait that stands in for WScript.Sleep, which Wine's cscript skips) it
+// only records its command line and, given /wait N, waits N milliseconds.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -31,9 +34,25 @@ DWORD number(const wchar_t* name, DWORD fallback) {
     return value == nullptr ? fallback : std::wcstoul(value, nullptr, 10);
 }
 
+bool started_as_setup() {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const wchar_t* name = std::wcsrchr(self, L'\\');
+    return ::lstrcmpiW(name == nullptr ? self : name + 1, L"setup.exe") == 0;
+}
+
+int plain_stand_in(int argc, wchar_t** argv) {
+    record(::GetCommandLineW());
+    if (argc == 3 && std::wcscmp(argv[1], L"/wait") == 0)
+        ::Sleep(std::wcstoul(argv[2], nullptr, 10));
+    return 0;
+}
+
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+    if (!started_as_setup())
+        return plain_stand_in(argc, argv);
     if (_wgetenv(L"KORVA_STUB_CHILD") != nullptr) {
         ::Sleep(number(L"KORVA_STUB_CHILD_MS", 2000));
         record(L"child ended");
