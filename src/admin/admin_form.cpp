@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogs/account_check.h"
+#include "dialogs/messages.h"
 #include "package/launcher_scripts.h"
 #include "package/native_launcher.h"
 #include "package/output_lock.h"
@@ -202,7 +203,7 @@ bool AdminForm::File_Copy() {
         return true;
     } catch (const std::exception&) {
         Error_Delete();
-        catalogue_.show(ctx_.prompter, "MsgErrCopy", "MsgErrOneMore");
+        show_message(catalogue_, ctx_.prompter, "MsgErrCopy", "MsgErrOneMore");
         return false;
     }
 }

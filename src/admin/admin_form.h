@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "app/control.h"
 #include "catalogue/catalogue.h"
 #include "dialogs/context.h"
+#include "dialogs/control.h"
 #include "dialogs/wait_view.h"
 #include "package/output_lock.h"
 #include "package/tool_archive.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/control.h"
 #include "catalogue/catalogue.h"
 #include "dialogs/context.h"
+#include "dialogs/control.h"
 #include "dialogs/wait_view.h"
 #include "printers/printer_entry.h"
 #include "source/package_state.h"

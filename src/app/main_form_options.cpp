@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "app/main_form.h"
+#include "dialogs/messages.h"
 #include "platform/path.h"
 #include "source/model_catalogue.h"
 #include "source/package_reader.h"
@@ -28,9 +29,9 @@ void fail_analysis(MainForm& f, const char* key, const char* second) {
     f.Emu_Name_Clear();
     f.set_Chk_SI(0);
     if (second) {
-        f.catalogue().show(f.context().prompter, key, std::string(second));
+        show_message(f.catalogue(), f.context().prompter, key, std::string(second));
     } else {
-        f.catalogue().show(f.context().prompter, key);
+        show_message(f.catalogue(), f.context().prompter, key);
     }
 }
 

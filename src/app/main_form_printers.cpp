@@ -8,6 +8,7 @@
 
 #include "app/main_form.h"
 #include "dialogs/account_check.h"
+#include "dialogs/messages.h"
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
 
@@ -18,15 +19,15 @@ namespace korva {
 bool MainForm::Check_Value() {
     const Catalogue& cat = ctx_.catalogue;
     if (In_Path.text.empty()) {
-        cat.show(ctx_.prompter, "MsgErrInPath1");
+        show_message(cat, ctx_.prompter, "MsgErrInPath1");
         return false;
     }
     if (Out_Path.text.empty()) {
-        cat.show(ctx_.prompter, "MsgErrOutPath1");
+        show_message(cat, ctx_.prompter, "MsgErrOutPath1");
         return false;
     }
     if (Chk_SI.value == 1 && Printer_List.list->count() == 0) {
-        cat.show(ctx_.prompter, "MsgErrSilent");
+        show_message(cat, ctx_.prompter, "MsgErrSilent");
         return false;
     }
     if (Chk_UserI.value == 1)
@@ -44,11 +45,11 @@ bool MainForm::Check_Value_SI() {
     const Catalogue& cat = ctx_.catalogue;
     const std::string model = Model_Name.list_text();
     if (model.empty() || model == cat.text("MsgSilent")) {
-        cat.show(ctx_.prompter, "MsgErrModel2");
+        show_message(cat, ctx_.prompter, "MsgErrModel2");
         return false;
     }
     if (IP_Address.text.empty()) {
-        cat.show(ctx_.prompter, "MsgErrIP");
+        show_message(cat, ctx_.prompter, "MsgErrIP");
         return false;
     }
     return true;
@@ -57,12 +58,12 @@ bool MainForm::Check_Value_SI() {
 bool MainForm::Printer_Add_Check() {
     const Catalogue& cat = ctx_.catalogue;
     if (Printer_Name.text.empty()) {
-        cat.show(ctx_.prompter, "MsgErrBlank", "MsgErrAdd");
+        show_message(cat, ctx_.prompter, "MsgErrBlank", "MsgErrAdd");
         return false;
     }
     for (const std::string& line : Printer_List.list->items) {
         if (entry_printer_name(line) == Printer_Name.text) {
-            cat.show(ctx_.prompter, "MsgErrSame", "MsgErrDelOrChange");
+            show_message(cat, ctx_.prompter, "MsgErrSame", "MsgErrDelOrChange");
             return false;
         }
     }
@@ -86,11 +87,11 @@ PrinterEntry MainForm::typed_printer_entry() const {
 bool MainForm::check_entry_chars() {
     const PrinterEntry entry = typed_printer_entry();
     if (entry_has_control_chars(entry)) {
-        ctx_.catalogue.show(ctx_.prompter, "MsgErrCtrlChar");
+        show_message(ctx_.catalogue, ctx_.prompter, "MsgErrCtrlChar");
         return false;
     }
     if (entry_has_forbidden_chars(entry)) {
-        ctx_.catalogue.show(ctx_.prompter, "MsgErrChar");
+        show_message(ctx_.catalogue, ctx_.prompter, "MsgErrChar");
         return false;
     }
     // Only what the line stores: a QX entry keeps no port number, a RAW entry no queue.

@@ -10,7 +10,6 @@
 #include <mutex>
 #include <system_error>
 
-#include "dialogs/prompter.h"
 #include "platform/error.h"
 #include "platform/path.h"
 #include "platform/profile.h"
@@ -94,7 +93,11 @@ LanguageChoice language_of(const Catalogue& setup, const std::string& selector) 
 }  // namespace
 
 LanguageChoice choose_language(const std::string& tool_sii_path) {
-    const Catalogue setup(tool_sii_path, "Setup", kMainBuffer);
+    return choose_language(Catalogue(tool_sii_path, "Setup", kMainBuffer));
+}
+
+LanguageChoice choose_language(const Catalogue& catalogue) {
+    const Catalogue setup = catalogue.with_section("Setup", kMainBuffer);
     return language_of(setup, setup.read("Languages", "Default"));
 }
 
@@ -172,13 +175,8 @@ std::string Catalogue::message_text(const std::string& key,
     return text;
 }
 
-void Catalogue::show(Prompter& prompter, const std::string& key,
-                     const std::optional<std::string>& second) const {
-    prompter.message(message_text(key, second), text("MsgErr"));
-}
-
-void Catalogue::show_filled(Prompter& prompter, const std::string& key,
-                            const std::vector<std::string>& arguments) const {
+std::string Catalogue::filled_text(const std::string& key,
+                                   const std::vector<std::string>& arguments) const {
     const std::string pattern = text(key);
     std::string message;
     // One pass, so that an argument holding "%1" is shown as it is.
@@ -193,7 +191,7 @@ void Catalogue::show_filled(Prompter& prompter, const std::string& key,
             message += pattern[i];
         }
     }
-    prompter.message(message, text("MsgErr"));
+    return message;
 }
 
 }  // namespace korva

@@ -13,14 +13,14 @@
 
 namespace korva {
 
-class Prompter;
-
 inline constexpr std::size_t kMainBuffer = 1000;
 inline constexpr std::size_t kDialogBuffer = 500;
 inline constexpr const char* kDesignTitle = "Korva Install Assistantツール Ver.1.30";
 
 // ToolSii_Path: the executable's folder text followed by the catalogue name.
 std::string ToolSii_Path_for(const std::string& executable_folder);
+
+class Catalogue;
 
 struct LanguageChoice {
     std::string LangSelect;
@@ -29,6 +29,8 @@ struct LanguageChoice {
 
 // Chooses the language section from [Languages] Default and forms the main window title.
 LanguageChoice choose_language(const std::string& tool_sii_path);
+// The same from a catalogue already read, whatever its section, so start-up reads the file once.
+LanguageChoice choose_language(const Catalogue& catalogue);
 // The same for a selector given instead of [Languages] Default ("0x0011", "0x0009" or a section).
 LanguageChoice choose_language(const std::string& tool_sii_path, const std::string& selector);
 
@@ -36,8 +38,6 @@ LanguageChoice choose_language(const std::string& tool_sii_path, const std::stri
 // ANSI code page (catalogues kept on Windows machines), so one file serves every code page.
 CodePage catalogue_codepage(const std::string& tool_sii_path);
 CodePage catalogue_codepage_of(const std::string& file_bytes);
-
-class Catalogue;
 
 // The code page of package files made by a window that has no package language: that of the
 // catalogue's own language ([Languages] Default).
@@ -75,12 +75,9 @@ class Catalogue {
     // Message box text of one key, or two keys joined by CR LF.
     std::string message_text(const std::string& key,
                              const std::optional<std::string>& second = std::nullopt) const;
-    // Shows that text with the title of "MsgErr", OK only.
-    void show(Prompter& prompter, const std::string& key,
-              const std::optional<std::string>& second = std::nullopt) const;
-    // The same for one key whose "%1", "%2", ... stand for the arguments in turn.
-    void show_filled(Prompter& prompter, const std::string& key,
-                     const std::vector<std::string>& arguments) const;
+    // The text of one key whose "%1", "%2", ... stand for the arguments in turn.
+    std::string filled_text(const std::string& key,
+                            const std::vector<std::string>& arguments) const;
 
   private:
     struct File;

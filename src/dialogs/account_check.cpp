@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "catalogue/catalogue.h"
+#include "dialogs/messages.h"
 #include "platform/codepage.h"
 
 namespace korva {
@@ -48,8 +49,8 @@ bool check_code_page(std::initializer_list<TypedValue> values, const CodePage& c
                      const Catalogue& catalogue, Prompter& prompter) {
     for (const TypedValue& typed : values) {
         if (!cp.can_hold(typed.value)) {
-            catalogue.show_filled(prompter, "MsgErrCodePage",
-                                  {typed.label, std::to_string(cp.number())});
+            show_filled_message(catalogue, prompter, "MsgErrCodePage",
+                                {typed.label, std::to_string(cp.number())});
             return false;
         }
     }
@@ -60,27 +61,27 @@ bool check_account_fields(const std::string& account, const std::string& domain,
                           const std::string& password, const AccountLabels& labels,
                           const CodePage& cp, const Catalogue& catalogue, Prompter& prompter) {
     if (account.empty()) {
-        catalogue.show(prompter, "MsgErrAcc");
+        show_message(catalogue, prompter, "MsgErrAcc");
         return false;
     }
     if (domain.empty()) {
-        catalogue.show(prompter, "MsgErrDom");
+        show_message(catalogue, prompter, "MsgErrDom");
         return false;
     }
     const auto fields = {std::string_view(account), std::string_view(domain),
                          std::string_view(password)};
     if (std::any_of(fields.begin(), fields.end(), holds_control_char)) {
-        catalogue.show(prompter, "MsgErrCtrlChar");
+        show_message(catalogue, prompter, "MsgErrCtrlChar");
         return false;
     }
     if (std::any_of(fields.begin(), fields.end(), breaks_argument_quotes)) {
-        catalogue.show(prompter, "MsgErrQuote");
+        show_message(catalogue, prompter, "MsgErrQuote");
         return false;
     }
     // WshShell.Run expands %NAME% in its command line: a password "%USERNAME%x" would reach the
     // account's logon as the client user's name.
     if (holds_percent(account) || holds_percent(password) || domain_expands_by_accident(domain)) {
-        catalogue.show(prompter, "MsgErrCharPercent");
+        show_message(catalogue, prompter, "MsgErrCharPercent");
         return false;
     }
     return check_code_page(

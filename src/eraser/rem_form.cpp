@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "dialogs/account_check.h"
+#include "dialogs/messages.h"
 #include "source/folder_check.h"
 
 namespace korva::eraser {
@@ -234,11 +235,11 @@ void RemForm::Chk_UserI_Click() {
 
 bool RemForm::Check_Value() {
     if (In_Path.text.empty()) {
-        catalogue_.show(ctx_.prompter, "MsgErrInPath1");
+        show_message(catalogue_, ctx_.prompter, "MsgErrInPath1");
         return false;
     }
     if (Out_Path.text.empty()) {
-        catalogue_.show(ctx_.prompter, "MsgErrOutPath1");
+        show_message(catalogue_, ctx_.prompter, "MsgErrOutPath1");
         return false;
     }
     // A line break in a name would give Setup.sii keys of its own: more printers removed than
@@ -247,7 +248,7 @@ bool RemForm::Check_Value() {
         const auto& items = list->list->items;
         if (std::any_of(items.begin(), items.end(),
                         [](const std::string& item) { return holds_control_char(item); })) {
-            catalogue_.show(ctx_.prompter, "MsgErrCtrlChar");
+            show_message(catalogue_, ctx_.prompter, "MsgErrCtrlChar");
             return false;
         }
     }

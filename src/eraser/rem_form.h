@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/control.h"
 #include "catalogue/catalogue.h"
 #include "dialogs/context.h"
+#include "dialogs/control.h"
 #include "dialogs/wait_view.h"
 #include "eraser/removal_writer.h"
 #include "package/tool_archive.h"
@@ -33,7 +33,6 @@ class DeletionList {
     void del();
 
     bool editing() const;
-    int clicked_index() const { return clicked_; }
     const std::string& add_text() const { return add_text_; }
     const std::string& edit_text() const { return edit_text_; }
     const std::string& delete_text() const { return delete_text_; }

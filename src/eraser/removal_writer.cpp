@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/messages.h"
 #include "eraser/rem_form.h"
 #include "package/file_copy.h"
 #include "package/native_launcher.h"
@@ -84,7 +85,7 @@ std::string PortMonitorDelete_value(int Chk_QX0, int Chk_QX1) {
 
 bool File_Copy(const RemovalPackage& package, const Context& ctx, const CabinetExpander& expander) {
     if (!usable_folders(package, ctx.fs)) {
-        ctx.catalogue.show(ctx.prompter, "MsgErrCopy", "MsgErrOneMore");
+        show_message(ctx.catalogue, ctx.prompter, "MsgErrCopy", "MsgErrOneMore");
         return false;
     }
     try {

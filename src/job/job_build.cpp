@@ -8,6 +8,7 @@
 #include "admin/admin_form.h"
 #include "app/main_form.h"
 #include "catalogue/catalogue.h"
+#include "dialogs/messages.h"
 #include "eraser/rem_form.h"
 #include "job/job_file.h"
 #include "job/job_forms.h"
@@ -47,12 +48,6 @@ class FinishWatch final : public WaitView, public OwnerView {
 
 bool folder_is_empty(FileSystem& fs, const std::string& folder) {
     return fs.sub_folders(folder).empty() && fs.files(folder).empty();
-}
-
-std::string without_trailing_sep(std::string path) {
-    while (path.size() > 1 && ends_with_sep(path))
-        path.pop_back();
-    return path;
 }
 
 std::string parent_of(const std::string& folder) {
@@ -157,7 +152,7 @@ class Build {
         try {
             outcome = build_tool();
         } catch (const PlatformError&) {
-            catalogue_->show(job_prompter_, "MsgErrCopy");
+            show_message(*catalogue_, job_prompter_, "MsgErrCopy");
             outcome = {};
         }
         job_prompter_.end();
@@ -192,7 +187,7 @@ class Build {
     bool applied(bool ok, const std::vector<Problem>& problems, const Catalogue& catalogue) {
         show_problems(problems, catalogue, job_prompter_);
         if (job_prompter_.unanswered())
-            catalogue.show_filled(job_prompter_, "MsgErrJobValue", {"[Job] Driver", ""});
+            show_filled_message(catalogue, job_prompter_, "MsgErrJobValue", {"[Job] Driver", ""});
         return ok && problems.empty() && !job_prompter_.unanswered() &&
                job_prompter_.messages_shown() == 0;
     }
@@ -206,10 +201,10 @@ class Build {
                 return typed;
         }
         if (job_.password_variable.empty()) {
-            catalogue.show(job_prompter_, "MsgErrJobPasswordNone");
+            show_message(catalogue, job_prompter_, "MsgErrJobPasswordNone");
         } else {
-            catalogue.show_filled(job_prompter_, "MsgErrJobPasswordUnset",
-                                  {job_.password_variable});
+            show_filled_message(catalogue, job_prompter_, "MsgErrJobPasswordUnset",
+                                {job_.password_variable});
         }
         return std::nullopt;
     }
@@ -256,11 +251,11 @@ class Build {
     // Everything "reuse" needs to know before it may move anything, read without writing.
     bool reuse_allowed(const std::string& output, const Catalogue& catalogue) {
         if (passes_through_link(output)) {
-            catalogue.show_filled(job_prompter_, "MsgErrJobReuseLink", {output});
+            show_filled_message(catalogue, job_prompter_, "MsgErrJobReuseLink", {output});
             return false;
         }
         if (protected_by_reuse(output)) {
-            catalogue.show_filled(job_prompter_, "MsgErrJobReuseGuard", {output});
+            show_filled_message(catalogue, job_prompter_, "MsgErrJobReuseGuard", {output});
             return false;
         }
         return true;
@@ -272,7 +267,8 @@ class Build {
             fs_.file_exists(with_trailing_sep(output) + kPackageMarker)) {
             return true;
         }
-        catalogue.show_filled(job_prompter_, "MsgErrJobNoMarker", {output, kPackageMarker});
+        show_filled_message(catalogue, job_prompter_, "MsgErrJobNoMarker",
+                            {output, kPackageMarker});
         return false;
     }
 
@@ -294,19 +290,19 @@ class Build {
         fs_.remove_all(folder);
         fs_.rename(aside, folder);
         lock.record_previous("");
-        catalogue.show_filled(job_prompter_, "MsgJobRestored", {output, aside});
+        show_filled_message(catalogue, job_prompter_, "MsgJobRestored", {output, aside});
     }
 
     // What --check can know without writing: where the package would go, and whether the job
     // has an answer for an output folder that holds something.
     Outcome check_output(const std::string& output, const Catalogue& catalogue) {
         if (!fs_.folder_exists(output) && !fs_.folder_exists(parent_of(output))) {
-            catalogue.show(job_prompter_, "MsgErrOutPath2", "MsgErrChk");
+            show_message(catalogue, job_prompter_, "MsgErrOutPath2", "MsgErrChk");
             return {};
         }
         if (job_.existing_output == ExistingOutput::Fail && fs_.folder_exists(output) &&
             !folder_is_empty(fs_, output)) {
-            catalogue.show(job_prompter_, "MsgErrOutPath3", "MsgErrJobExisting");
+            show_message(catalogue, job_prompter_, "MsgErrOutPath3", "MsgErrJobExisting");
             return {};
         }
         return {true, ""};
@@ -334,7 +330,7 @@ class Build {
             return true;
         } catch (const PlatformError&) {
             discard(output, built);
-            catalogue.show(job_prompter_, "MsgErrCopy", "MsgErrOneMore");
+            show_message(catalogue, job_prompter_, "MsgErrCopy", "MsgErrOneMore");
             return false;
         }
     }
@@ -355,7 +351,7 @@ class Build {
         }
         // The lock goes beside the output folder, so without its parent nothing can be built.
         if (!fs_.folder_exists(parent_of(output))) {
-            catalogue.show(job_prompter_, "MsgErrOutPath2", "MsgErrChk");
+            show_message(catalogue, job_prompter_, "MsgErrOutPath2", "MsgErrChk");
             return {};
         }
         const std::unique_ptr<OutputLock> lock =
@@ -378,17 +374,17 @@ class Build {
         if (reuse) {
             aside =
                 std::make_unique<OutputSetAside>(fs_, output, *lock, [&](const std::string& kept) {
-                    catalogue.show_filled(job_prompter_, "MsgErrJobKept", {kept});
+                    show_filled_message(catalogue, job_prompter_, "MsgErrJobKept", {kept});
                 });
         }
         com_ok();
         bool built = watch_.finished && !job_prompter_.unanswered();
         if (watch_.finished && !built) {
             discard(output, built_output());
-            catalogue.show_filled(job_prompter_, "MsgErrJobValue", {"[Job] Driver", ""});
+            show_filled_message(catalogue, job_prompter_, "MsgErrJobValue", {"[Job] Driver", ""});
         }
         if (job_prompter_.declined_output())
-            catalogue.show(job_prompter_, "MsgErrOutPath3", "MsgErrJobExisting");
+            show_message(catalogue, job_prompter_, "MsgErrOutPath3", "MsgErrJobExisting");
         if (built && is_package)
             built = mark_package(output, built_output(), catalogue);
         if (aside && built)
@@ -458,7 +454,7 @@ class Build {
             return {};
         const std::string archive = with_trailing_sep(settings_.program_folder) + "Tool.bin";
         if (!fs_.file_exists(archive)) {
-            f.catalogue().show_filled(job_prompter_, "MsgErrJobNotFound", {archive});
+            show_filled_message(f.catalogue(), job_prompter_, "MsgErrJobNotFound", {archive});
             return {};
         }
         apply_to_admin(job_, f);

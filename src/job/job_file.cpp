@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "catalogue/catalogue.h"
+#include "dialogs/messages.h"
 #include "job/job_lines.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
@@ -557,11 +558,8 @@ std::string folder_of(const std::string& job_path) {
 std::string resolve_folder(const std::string& folder_text, const std::string& job_folder) {
     if (folder_text.empty())
         return folder_text;
-    std::string text = folder_text;
-#ifndef _WIN32
     // A job written on Windows may use its separator.
-    std::replace(text.begin(), text.end(), '\\', '/');
-#endif
+    const std::string text = with_native_seps(folder_text);
     namespace fs = std::filesystem;
     const fs::path written(std::u8string(text.begin(), text.end()));
     if (written.is_absolute())
@@ -662,7 +660,7 @@ void write_job(FileSystem& fs, const std::string& path, const Job& job) {
 void show_problems(const std::vector<Problem>& problems, const Catalogue& catalogue,
                    Prompter& prompter) {
     for (const Problem& p : problems)
-        catalogue.show_filled(prompter, p.key, p.arguments);
+        show_filled_message(catalogue, prompter, p.key, p.arguments);
 }
 
 }  // namespace korva::job

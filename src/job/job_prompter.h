@@ -21,7 +21,6 @@ class JobPrompter final : public Prompter {
     // (a build with nobody watching) they count as unanswered.
     void begin(const Job& job, bool ask_user);
     void end() { job_.reset(); }
-    bool active() const { return job_.has_value(); }
     // A question came up that the job has no answer to.
     bool unanswered() const { return unanswered_; }
     // The job said "fail" where the window asked whether to build into a new sub-folder.

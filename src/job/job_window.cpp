@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "catalogue/catalogue.h"
+#include "dialogs/messages.h"
 #include "eraser/rem_form.h"
 #include "job/job_forms.h"
 #include "platform/error.h"
@@ -53,7 +54,7 @@ bool JobSession::write(const Job& job, const std::string& path, const Catalogue&
         write_job(real_file_system(), path, job);
         return true;
     } catch (const PlatformError&) {
-        catalogue.show_filled(prompter_, "MsgErrJobWrite", {path});
+        show_filled_message(catalogue, prompter_, "MsgErrJobWrite", {path});
         return false;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "catalogue/catalogue.h"
 #include "dialogs/context.h"
+#include "dialogs/messages.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -321,7 +322,7 @@ void Error_Delete(FileSystem& fs, const std::string& output) {
 
 bool generator_failed(const Context& ctx, const std::string& output, const std::string& key) {
     Error_Delete(ctx.fs, output);
-    ctx.catalogue.show(ctx.prompter, key, "MsgErrOneMore");
+    show_message(ctx.catalogue, ctx.prompter, key, "MsgErrOneMore");
     return false;
 }
 
@@ -329,7 +330,7 @@ bool File_Copy(const FileCopyInput& input, const Context& ctx) {
     // The folder checks make these hold. Should they not, the output may be a folder that holds
     // anything, even the source, so it is left as it is instead of being emptied.
     if (!usable_folders(input, ctx.fs)) {
-        ctx.catalogue.show(ctx.prompter, "MsgErrCopy", "MsgErrOneMore");
+        show_message(ctx.catalogue, ctx.prompter, "MsgErrCopy", "MsgErrOneMore");
         return false;
     }
     try {

@@ -13,6 +13,7 @@
 #include "package/native_launcher.h"
 #include "package/script_encoder.h"
 #include "platform/error.h"
+#include "platform/path.h"
 
 namespace korva {
 
@@ -102,13 +103,67 @@ void clear_name(FileSystem& fs, const std::string& folder, const std::string& na
         fs.delete_file(path, false);
 }
 
+// Windows runs the tool archive's encoder program; elsewhere there is none to run.
 void run_encoder(const std::string& vbs, const std::string& vbe, const Context& ctx) {
-#ifdef _WIN32
-    run_and_wait(encoder_command(vbs, vbe), ctx.pump);
-#else
-    encode_script_file(ctx.fs, vbs, vbe, ctx.codepage);
-#endif
+    if (kWindowsHost) {
+        run_and_wait(encoder_command(vbs, vbe), ctx.pump);
+    } else {
+        encode_script_file(ctx.fs, vbs, vbe, ctx.codepage);
+    }
 }
+
+// Everything that goes wrong in the encoder step is reported as the encoder's failure, naming the
+// script it was to write, so the message does not send the user after a copy or a disk.
+void encode(const std::string& vbs, const std::string& encoded, const std::string& target,
+            const Context& ctx, const ScriptEncoder& encoder) {
+    try {
+        if (encoder) {
+            encoder(vbs, encoded);
+        } else {
+            run_encoder(vbs, encoded, ctx);
+        }
+    } catch (const std::exception& error) {
+        throw ScriptEncoderFailed(error.what(), target);
+    }
+    if (!ctx.fs.file_exists(encoded) || ctx.fs.file_size(encoded) == 0)
+        throw ScriptEncoderFailed("the script encoder wrote no script", target);
+}
+
+// The encoder takes its file names in the ANSI code page. Where the output folder's name holds a
+// character that code page lacks, the script is encoded in a private temporary folder instead and
+// the result moved into place; the temporary folder is gone again when this ends.
+class EncodingFolder {
+  public:
+    EncodingFolder(const std::string& output_folder, const Context& ctx) : fs_(ctx.fs) {
+        if (!ctx.codepage.can_hold(output_folder))
+            temporary_ = fs_.make_temp_folder("korva-encode-");
+        path_ = temporary_.empty() ? output_folder : temporary_;
+    }
+    ~EncodingFolder() {
+        if (!temporary_.empty())
+            fs_.remove_all(temporary_);
+    }
+    EncodingFolder(const EncodingFolder&) = delete;
+    EncodingFolder& operator=(const EncodingFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    // Puts the encoded script where it belongs; the temporary folder may be on another drive.
+    void deliver(const std::string& encoded, const std::string& target) const {
+        if (temporary_.empty())
+            return;
+        try {
+            fs_.rename(encoded, target);
+        } catch (const PlatformError&) {
+            fs_.copy_file(encoded, target);
+        }
+    }
+
+  private:
+    FileSystem& fs_;
+    std::string temporary_;
+    std::string path_;
+};
 
 }  // namespace
 
@@ -287,25 +342,21 @@ void write_encoded_script(const std::string& output_folder, const std::string& b
                           const std::string& text, const Context& ctx,
                           const ScriptEncoder& encoder) {
     FileSystem& fs = ctx.fs;
-    const std::string txt = output_folder + base_txt;
-    const std::string vbs = output_folder + base_vbs;
+    const EncodingFolder work(output_folder, ctx);
+    const std::string txt = work.path() + base_txt;
+    const std::string vbs = work.path() + base_vbs;
+    const std::string encoded = work.path() + target_vbe;
     const std::string vbe = output_folder + target_vbe;
     try {
         // The text holds the password in clear: nobody but the owner may read it, and it is
         // gone again before this returns.
         fs.write_file(txt, ctx.codepage.to_ansi_exact(text), true);
-        clear_name(fs, output_folder, base_vbs);
+        clear_name(fs, work.path(), base_vbs);
         fs.rename(txt, vbs);
-        // An older .vbe would pass the check below although the encoder wrote nothing.
+        // An older .vbe would pass the encoder's check although the encoder wrote nothing.
         clear_name(fs, output_folder, target_vbe);
-        if (encoder) {
-            encoder(vbs, vbe);
-        } else {
-            run_encoder(vbs, vbe, ctx);
-        }
-        if (!fs.file_exists(vbe) || fs.file_size(vbe) == 0) {
-            throw PlatformError("the script encoder wrote no script", vbe);
-        }
+        encode(vbs, encoded, vbe, ctx, encoder);
+        work.deliver(encoded, vbe);
         fs.delete_file(vbs, false);
     } catch (...) {
         remove_quietly(fs, vbs);

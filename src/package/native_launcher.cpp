@@ -5,8 +5,10 @@
 #include <charconv>
 #include <climits>
 
+#include "dialogs/messages.h"
 #include "launcher/settings.h"
 #include "launcher/sha256.h"
+#include "package/script_encoder.h"
 #include "platform/path.h"
 
 namespace korva {
@@ -113,10 +115,14 @@ void write_native_launcher(const NativeLauncherFiles& files, const std::string& 
 void show_generator_failure(const Context& ctx, const std::exception& error,
                             const std::string& key) {
     if (const auto* missing = dynamic_cast<const LauncherProgramMissing*>(&error)) {
-        ctx.catalogue.show_filled(ctx.prompter, "MsgErrLaunchProgram", {missing->path()});
+        show_filled_message(ctx.catalogue, ctx.prompter, "MsgErrLaunchProgram", {missing->path()});
         return;
     }
-    ctx.catalogue.show(ctx.prompter, key, "MsgErrOneMore");
+    if (const auto* encoder = dynamic_cast<const ScriptEncoderFailed*>(&error)) {
+        show_filled_message(ctx.catalogue, ctx.prompter, "MsgErrEncoder", {encoder->path()});
+        return;
+    }
+    show_message(ctx.catalogue, ctx.prompter, key, "MsgErrOneMore");
 }
 
 }  // namespace korva

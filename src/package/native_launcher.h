@@ -42,7 +42,8 @@ bool native_launcher_wanted(const Context& ctx);
 void write_native_launcher(const NativeLauncherFiles& files, const std::string& folder,
                            const Context& ctx);
 
-// The one message of a failed generator: the missing launcher program by its path, else key.
+// The one message of a failed generator: the missing launcher program or the failed encoder
+// step by its path, else key.
 void show_generator_failure(const Context& ctx, const std::exception& error,
                             const std::string& key);
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "catalogue/catalogue.h"
+#include "dialogs/messages.h"
 #include "dialogs/prompter.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
@@ -127,8 +128,7 @@ std::string lock_path_for(FileSystem& fs, const std::string& output) {
     } catch (const std::exception&) {
         folder = output;
     }
-    while (folder.size() > 1 && ends_with_sep(folder))
-        folder.pop_back();
+    folder = without_trailing_sep(folder);
     const std::size_t sep = last_sep(folder);
     if (sep == std::string::npos || sep + 1 == folder.size())
         return "";
@@ -182,7 +182,7 @@ std::unique_ptr<OutputLock> lock_for_create(FileSystem& fs, const std::string& o
     try {
         attempt = lock_output(fs, output, job);
     } catch (const PlatformError&) {
-        catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
+        show_message(catalogue, prompter, "MsgErrOutPath4", "MsgErrChk");
         return nullptr;
     }
     if (!attempt.lock)
@@ -197,9 +197,9 @@ void show_lock_refusal(const LockAttempt& attempt, const std::string& output,
     std::string what = unknown;
     if (other)
         what = other->job.empty() ? catalogue.text("MsgBuildLockWindow") : other->job;
-    catalogue.show_filled(prompter, "MsgErrBuildLocked",
-                          {output, other ? std::to_string(other->pid) : unknown,
-                           other ? other->host : unknown, what, attempt.lock_path});
+    show_filled_message(catalogue, prompter, "MsgErrBuildLocked",
+                        {output, other ? std::to_string(other->pid) : unknown,
+                         other ? other->host : unknown, what, attempt.lock_path});
 }
 
 }  // namespace korva

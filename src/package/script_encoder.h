@@ -8,10 +8,18 @@
 #include <string_view>
 
 #include "platform/codepage.h"
+#include "platform/error.h"
 
 namespace korva {
 
 class FileSystem;
+
+// The encoder step failed: the encoder could not run, refused the script or wrote nothing. path()
+// is the .vbe that was to be written.
+class ScriptEncoderFailed : public PlatformError {
+  public:
+    using PlatformError::PlatformError;
+};
 
 // Encodes the whole text as one block. The text is in the ANSI code page `cp` and is taken
 // character by character in that code page: only ASCII characters are substituted, counted for

@@ -61,11 +61,3 @@ std::optional<std::string> read_secret_line(const std::string& prompt) {
 }
 
 }  // namespace korva
-
-namespace korva {
-
-std::vector<std::string> program_arguments(int argc, char** argv) {
-    return std::vector<std::string>(argv, argv + argc);
-}
-
-}  // namespace korva

@@ -91,19 +91,3 @@ std::optional<std::string> read_secret_line(const std::string& prompt) {
 }
 
 }  // namespace korva
-
-#include <shellapi.h>
-
-namespace korva {
-
-std::vector<std::string> program_arguments(int, char**) {
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> arguments;
-    for (int i = 0; wide != nullptr && i < count; ++i)
-        arguments.push_back(utf16_to_utf8(wide[i]));
-    LocalFree(wide);
-    return arguments;
-}
-
-}  // namespace korva

@@ -78,13 +78,6 @@ bool is_read_only(const struct stat& st) {
     return (st.st_mode & S_IWUSR) == 0;
 }
 
-// Without the trailing separator (but "/" stays), for the calls that name one item.
-std::string strip_sep(std::string path) {
-    while (path.size() > 1 && ends_with_sep(path))
-        path.pop_back();
-    return path;
-}
-
 // Opening "" means the current folder, as a pattern without a folder part does on Windows.
 std::string open_name(const std::string& folder) {
     return folder.empty() ? "." : folder;
@@ -299,7 +292,7 @@ void remove_entry(int parent_fd, const std::string& name, const std::string& pat
 
 RemoveFailure remove_tree(const std::string& path, bool make_writable) {
     RemoveFailure failure;
-    const std::string item = strip_sep(path);
+    const std::string item = without_trailing_sep(path);
     const auto cut = item.rfind(kPathSep);
     const std::string parent = cut == std::string::npos
                                    ? "."
@@ -566,12 +559,13 @@ void RealFileSystem::copy_file(const std::string& source, const std::string& des
 }
 
 void RealFileSystem::copy_folder(const std::string& source, const std::string& destination) {
-    const auto matches = resolve(strip_sep(source), Want::Folders);
+    const auto matches = resolve(without_trailing_sep(source), Want::Folders);
     if (matches.empty())
         fail("No folder matches", source);
     const bool into_folder = ends_with_sep(destination);
     for (const auto& match : matches) {
-        const std::string target = strip_sep(into_folder ? destination + match.name : destination);
+        const std::string target =
+            without_trailing_sep(into_folder ? destination + match.name : destination);
         // A copy into the folder itself or one of its sub-folders would never end.
         const std::string from = canonical(match.path);
         const std::string to = canonical(target);
@@ -583,7 +577,7 @@ void RealFileSystem::copy_folder(const std::string& source, const std::string& d
 }
 
 void RealFileSystem::create_folder(const std::string& path) {
-    const std::string folder = strip_sep(path);
+    const std::string folder = without_trailing_sep(path);
     if (folder.empty())
         fail("No folder name", path);
     if (::mkdir(folder.c_str(), 0777) != 0) {
@@ -613,7 +607,7 @@ void RealFileSystem::delete_file(const std::string& pattern, bool force) {
 }
 
 void RealFileSystem::delete_folder(const std::string& pattern, bool force) {
-    const auto matches = resolve(strip_sep(pattern), Want::Folders);
+    const auto matches = resolve(without_trailing_sep(pattern), Want::Folders);
     if (matches.empty())
         fail("No folder matches", pattern);
     for (const auto& match : matches) {
@@ -651,8 +645,8 @@ int RealFileSystem::attributes(const std::string& path) {
 }
 
 void RealFileSystem::rename(const std::string& old_path, const std::string& new_path) {
-    const std::string from = strip_sep(old_path);
-    const std::string to = strip_sep(new_path);
+    const std::string from = without_trailing_sep(old_path);
+    const std::string to = without_trailing_sep(new_path);
     // RENAME_NOREPLACE closes the gap between checking the new name and taking it.
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return;
@@ -751,7 +745,7 @@ std::string RealFileSystem::canonical(const std::string& path) {
         fail("Cannot resolve the path", path, error.value());
     // The library keeps or drops a trailing separator depending on what exists; callers compare
     // texts, so the form follows the input instead.
-    std::string text = strip_sep(result.string());
+    std::string text = without_trailing_sep(result.string());
     return ends_with_sep(path) ? with_trailing_sep(text) : text;
 }
 

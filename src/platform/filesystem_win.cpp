@@ -106,14 +106,6 @@ class LocalMemory {
     void* memory_ = nullptr;
 };
 
-// Without the trailing separator, for the calls that name one item; a drive root keeps it, since
-// "C:" alone means the current folder of drive C.
-std::string strip_sep(std::string path) {
-    while (path.size() > 1 && is_sep(path.back()) && !(path.size() == 3 && path[1] == ':'))
-        path.pop_back();
-    return path;
-}
-
 bool starts_with(std::wstring_view text, std::wstring_view start) {
     return text.substr(0, start.size()) == start;
 }
@@ -719,12 +711,13 @@ void RealFileSystem::copy_file(const std::string& source, const std::string& des
 }
 
 void RealFileSystem::copy_folder(const std::string& source, const std::string& destination) {
-    const auto matches = resolve(strip_sep(source), Want::Folders);
+    const auto matches = resolve(without_trailing_sep(source), Want::Folders);
     if (matches.empty())
         fail("No folder matches", source);
     const bool into_folder = ends_with_sep(destination);
     for (const auto& match : matches) {
-        const std::string target = strip_sep(into_folder ? destination + match.name : destination);
+        const std::string target =
+            without_trailing_sep(into_folder ? destination + match.name : destination);
         // A copy into the folder itself or one of its sub-folders would never end.
         const std::wstring from = canonical_wide(match.item.wide);
         const std::wstring to = canonical_wide(widen(target));
@@ -739,7 +732,7 @@ void RealFileSystem::copy_folder(const std::string& source, const std::string& d
 }
 
 void RealFileSystem::create_folder(const std::string& path) {
-    const std::string folder = strip_sep(path);
+    const std::string folder = without_trailing_sep(path);
     if (folder.empty())
         fail("No folder name", path);
     if (!::CreateDirectoryW(system_path(folder).c_str(), nullptr)) {
@@ -773,7 +766,7 @@ void RealFileSystem::delete_file(const std::string& pattern, bool force) {
 }
 
 void RealFileSystem::delete_folder(const std::string& pattern, bool force) {
-    const auto matches = resolve(strip_sep(pattern), Want::Folders);
+    const auto matches = resolve(without_trailing_sep(pattern), Want::Folders);
     if (matches.empty())
         fail("No folder matches", pattern);
     for (const auto& match : matches) {
@@ -816,8 +809,8 @@ int RealFileSystem::attributes(const std::string& path) {
 void RealFileSystem::rename(const std::string& old_path, const std::string& new_path) {
     // Without MOVEFILE_REPLACE_EXISTING the system itself refuses an existing new name, with no
     // gap between a check and the move; a change of letter case alone is allowed.
-    if (::MoveFileExW(system_path(strip_sep(old_path)).c_str(),
-                      system_path(strip_sep(new_path)).c_str(), 0))
+    if (::MoveFileExW(system_path(without_trailing_sep(old_path)).c_str(),
+                      system_path(without_trailing_sep(new_path)).c_str(), 0))
         return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
@@ -934,7 +927,7 @@ void RealFileSystem::remove_all(const std::string& path) noexcept {
     if (path.empty())
         return;
     try {
-        const Item item = Item::of(strip_sep(path));
+        const Item item = Item::of(without_trailing_sep(path));
         WIN32_FIND_DATAW data;
         FindHandle find(find_first(item.wide, data));
         if (!find.valid())

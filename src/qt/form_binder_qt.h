@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/control.h"
+#include "dialogs/control.h"
 
 namespace korva {
 

@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "dialogs/account_check.h"
+#include "dialogs/messages.h"
 #include "dialogs/prompter.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -25,20 +26,9 @@ std::string trim_blanks(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// A root as typed, or reached through "..": the rollback empties the output.
 bool is_drive_root(const std::string& out_path, const std::string& out_key) {
-#ifdef _WIN32
-    // C:\ and the like as typed, and also reached through "..": the rollback empties the output.
-    return out_path.size() < 4 || out_key.size() < 4;
-#else
-    (void)out_path;
-    return out_key == std::string(1, kPathSep);
-#endif
-}
-
-std::string without_trailing_sep(std::string path) {
-    while (path.size() > 1 && ends_with_sep(path))
-        path.pop_back();
-    return path;
+    return names_a_root(out_path) || names_a_root(out_key);
 }
 
 enum class OutputChoice { Ready, Declined };
@@ -69,19 +59,20 @@ OutputChoice choose_empty_output(std::string& out_path, const Catalogue& cat, Pr
         if (!answer)
             return OutputChoice::Declined;
         if (holds_control_char(*answer)) {
-            cat.show(prompter, "MsgErrCtrlChar");
+            show_message(cat, prompter, "MsgErrCtrlChar");
             continue;
         }
         // A name that would not stay a single folder inside the output is refused; a blank one
         // is asked for again as an empty answer is, any other with the reason.
         if (!CheckFolderName(*answer)) {
-            cat.show(prompter,
-                     trim_blanks(*answer).empty() ? "MsgErrCreateFName" : "MsgErrCreateBadName");
+            show_message(
+                cat, prompter,
+                trim_blanks(*answer).empty() ? "MsgErrCreateFName" : "MsgErrCreateBadName");
             continue;
         }
         const std::string candidate = out_path + *answer;
         if (fs.folder_exists(candidate) || fs.file_exists(candidate)) {
-            cat.show(prompter, "MsgErrCreateExit", "MsgErrCreateAnother");
+            show_message(cat, prompter, "MsgErrCreateExit", "MsgErrCreateAnother");
             continue;
         }
         out_path = candidate + kPathSep;
@@ -164,23 +155,23 @@ bool Check_FolderPath(std::string& in_path, std::string& out_path, const Catalog
     const std::string in_key = folder_key(fs, in_path);
     const std::string out_key = folder_key(fs, out_path);
     if (out_key == in_key) {
-        catalogue.show(prompter, "MsgErrInOut", "MsgErrAnother");
+        show_message(catalogue, prompter, "MsgErrInOut", "MsgErrAnother");
         return false;
     }
     if (out_key.compare(0, in_key.size(), in_key) == 0) {
-        catalogue.show(prompter, "MsgErrInPath3", "MsgErrAnother");
+        show_message(catalogue, prompter, "MsgErrInPath3", "MsgErrAnother");
         return false;
     }
     if (!fs.folder_exists(in_path)) {
-        catalogue.show(prompter, "MsgErrInPath2", "MsgErrChk");
+        show_message(catalogue, prompter, "MsgErrInPath2", "MsgErrChk");
         return false;
     }
     if (is_drive_root(out_path, out_key)) {
-        catalogue.show(prompter, "MsgErrDrvPath", "MsgErrChk");
+        show_message(catalogue, prompter, "MsgErrDrvPath", "MsgErrChk");
         return false;
     }
     if (!fs.folder_exists(out_path)) {
-        catalogue.show(prompter, "MsgErrOutPath2", "MsgErrChk");
+        show_message(catalogue, prompter, "MsgErrOutPath2", "MsgErrChk");
         return false;
     }
 
@@ -191,10 +182,10 @@ bool Check_FolderPath(std::string& in_path, std::string& out_path, const Catalog
         if (!fs.folder_exists(out_path))
             fs.create_folder(without_trailing_sep(out_path));
     } catch (const FolderReadError& error) {
-        catalogue.show_filled(prompter, "MsgErrFolderRead", {error.path()});
+        show_filled_message(catalogue, prompter, "MsgErrFolderRead", {error.path()});
         return false;
     } catch (const std::runtime_error&) {  // PlatformError and the library's filesystem errors
-        catalogue.show(prompter, "MsgErrOutPath4", "MsgErrChk");
+        show_message(catalogue, prompter, "MsgErrOutPath4", "MsgErrChk");
         return false;
     }
     // The package reader has no failure handler of its own; a file system failure while it
@@ -203,10 +194,10 @@ bool Check_FolderPath(std::string& in_path, std::string& out_path, const Catalog
     try {
         return !reread || reread();
     } catch (const FolderReadError& error) {
-        catalogue.show_filled(prompter, "MsgErrFolderRead", {error.path()});
+        show_filled_message(catalogue, prompter, "MsgErrFolderRead", {error.path()});
         return false;
     } catch (const std::runtime_error&) {
-        catalogue.show_filled(prompter, "MsgErrFolderRead", {in_path});
+        show_filled_message(catalogue, prompter, "MsgErrFolderRead", {in_path});
         return false;
     }
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "dialogs/messages.h"
 #include "platform/path.h"
 #include "platform/profile.h"
 #include "source/package_reader.h"
@@ -223,7 +224,7 @@ bool Emu_Name_Get(PackageState& pkg, const Context& ctx, const ListResets& reset
     }
     if (!ok) {
         reset_lists(pkg, ctx, resets);
-        ctx.catalogue.show(ctx.prompter, "MsgErrEmu", "MsgErrChk");
+        show_message(ctx.catalogue, ctx.prompter, "MsgErrEmu", "MsgErrChk");
         return false;
     }
     // The placeholders name no driver and do not count as an emulation in use.
@@ -276,7 +277,7 @@ bool Model_Name_Check(PackageState& pkg, const Context& ctx,
     if (ok)
         return true;
     reset_lists(pkg, ctx, resets);
-    ctx.catalogue.show(ctx.prompter, "MsgErrInPath6", "MsgErrChk");
+    show_message(ctx.catalogue, ctx.prompter, "MsgErrInPath6", "MsgErrChk");
     return false;
 }
 

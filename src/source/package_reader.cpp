@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "dialogs/messages.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"
@@ -47,7 +48,7 @@ void add_language(PackageState& pkg, std::size_t index, const LanguageEntry& ent
 }
 
 bool fail(const Context& ctx, const char* key) {
-    ctx.catalogue.show(ctx.prompter, key, "MsgErrChk");
+    show_message(ctx.catalogue, ctx.prompter, key, "MsgErrChk");
     return false;
 }
 

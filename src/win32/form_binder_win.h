@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "app/control.h"
+#include "dialogs/control.h"
 
 namespace korva::win32 {
 

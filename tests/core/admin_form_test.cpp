@@ -51,7 +51,7 @@ std::string admin_catalogue(const std::optional<std::string>& prog_exe) {
           "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCharPercent", "MsgErrProgExe"}) {
         sii += std::string(key) + "=" + key + "\r\n";
     }
-    return sii + "MsgErrCodePage=MsgErrCodePage %1 %2\r\n";
+    return sii + "MsgErrCodePage=MsgErrCodePage %1 %2\r\nMsgErrEncoder=MsgErrEncoder %1\r\n";
 }
 
 std::string golden(const std::string& name) {
@@ -375,11 +375,15 @@ TEST_F(AdminFormTest, FailureAtEveryFileStepRollsBackAndTellsOnce) {
         ASSERT_TRUE(failing.failed());
         SCOPED_TRACE(failing.log().back());
 
-        // Steps up to the run-as copy belong to the copy, the rest to the scripts.
+        // Steps up to the run-as copy belong to the copy, the rest to the scripts; the encoder
+        // writing a .vbe has a message of its own.
         const bool in_copy = n <= runas_copy_step;
+        const std::string script = failing.failed_script_write();
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_EQ(prompter.shown[0].text,
-                  std::string(in_copy ? "MsgErrCopy" : "MsgErrSetup") + "\r\nMsgErrOneMore");
+                  !script.empty()
+                      ? "MsgErrEncoder " + script
+                      : std::string(in_copy ? "MsgErrCopy" : "MsgErrSetup") + "\r\nMsgErrOneMore");
         std::set<std::string> left = names_in(program.path());
         left.erase("RunAsWithVB.exe");
         EXPECT_EQ(left, (std::set<std::string>{"Tool.sii", "Tool.bin", "Tool.exe", "Tool"}));

@@ -7,7 +7,6 @@
 #include "catalogue/catalogue.h"
 #include "platform/error.h"
 #include "support/env_var.h"
-#include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 namespace korva {
@@ -75,17 +74,13 @@ TEST(CatalogueLookup, TextsAreCutToTheWindowBuffer) {
     EXPECT_EQ(main.with_section("StringEn2", kDialogBuffer).text("Long"), "");
 }
 
-TEST(CatalogueLookup, MessagesJoinTwoKeysWithCrLfAndUseTheErrorTitle) {
+TEST(CatalogueLookup, MessagesJoinTwoKeysWithCrLfAndFillArgumentsInOnePass) {
     test::TempDir dir;
-    dir.write("Tool.sii", "[StringEn]\r\nMsgErr=Error\r\nA=first\r\nB=second\r\n");
+    dir.write("Tool.sii", "[StringEn]\r\nA=first\r\nB=second\r\nF=%2 of %1, 100%\r\n");
     Catalogue cat(ToolSii_Path_for(dir.folder()), "StringEn", kMainBuffer);
-    test::ScriptedPrompter prompter;
-    cat.show(prompter, "A", "B");
-    cat.show(prompter, "A");
-    ASSERT_EQ(prompter.shown.size(), 2u);
-    EXPECT_EQ(prompter.shown[0].text, "first\r\nsecond");
-    EXPECT_EQ(prompter.shown[0].title, "Error");
-    EXPECT_EQ(prompter.shown[1].text, "first");
+    EXPECT_EQ(cat.message_text("A", "B"), "first\r\nsecond");
+    EXPECT_EQ(cat.message_text("A"), "first");
+    EXPECT_EQ(cat.filled_text("F", {"%2", "C:\\x"}), "C:\\x of %2, 100%");
 }
 
 // Read at the first lookup of any copy, from any thread, and never again; one that is there but

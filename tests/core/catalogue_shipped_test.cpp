@@ -46,7 +46,7 @@ constexpr std::array kMainKeys = {
     "MsgErrCharPercent", "MsgErrFolderRead",
     "MsgMore", "MsgWhich", "MsgSelect", "MsgDriver", "MsgPrn", "MsgFax", "MsgOk", "MsgCancel",
     "MsgCreate", "MsgFinish", "MsgErrCreateBadName",
-    "MsgErrLaunchProgram", "MsgLaunchTitle", "MsgLaunchSettings", "MsgLaunchMissing",
+    "MsgErrLaunchProgram", "MsgErrEncoder", "MsgLaunchTitle", "MsgLaunchSettings", "MsgLaunchMissing",
     "MsgLaunchChanged", "MsgLaunchExpired", "MsgLaunchLogon", "MsgLaunchService", "MsgLaunchFolder",
     "MsgLaunchStart", "MsgLaunchConsent", "MsgLaunchTimeout", "MsgLaunchPrinter", "MsgLaunchUsage",
 };
@@ -65,7 +65,7 @@ constexpr std::array kWindow2Keys = {
     "MsgErrCreateAnother", "MsgErrOutPath4", "MsgErrCopy", "MsgErrOneMore", "MsgErrSetup",
     "MsgErrCtrlChar", "MsgErrQuote", "MsgErrCodePage", "MsgErrProgExe", "MsgErrCreateBadName",
     "MsgErrCharPercent", "MsgErrFolderRead",
-    "MsgErrLaunchProgram", "MsgLaunchTitle", "MsgLaunchSettings", "MsgLaunchMissing",
+    "MsgErrLaunchProgram", "MsgErrEncoder", "MsgLaunchTitle", "MsgLaunchSettings", "MsgLaunchMissing",
     "MsgLaunchChanged", "MsgLaunchExpired", "MsgLaunchLogon", "MsgLaunchService", "MsgLaunchFolder",
     "MsgLaunchStart", "MsgLaunchConsent", "MsgLaunchTimeout", "MsgLaunchPrinter", "MsgLaunchUsage",
 };

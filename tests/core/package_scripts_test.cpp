@@ -19,6 +19,7 @@
 #include "package/script_encoder.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
+#include "support/env_var.h"
 #include "support/failing_file_system.h"
 #include "support/host.h"
 #include "support/script_decoder.h"
@@ -45,6 +46,7 @@ struct Harness {
                                       "MsgErrSetup=MsgErrSetup\r\n"
                                       "MsgErrOneMore=MsgErrOneMore\r\n"
                                       "MsgErrLaunchProgram=missing %1\r\nMsgLaunchTitle=Launch"
+                                      "\r\nMsgErrEncoder=MsgErrEncoder %1"
                                       "\r\n[StringJp]\r\nMsgLaunchTitle=起動\r\n"),
                     "StringEn", kMainBuffer),
           ctx{catalogue, prompter, file_system, cp, [] {}, program.folder(), ""} {}
@@ -208,18 +210,24 @@ TEST(LauncherScripts, EncoderThatWritesNothingIsAFailure) {
     struct Case {
         const char* name;
         ScriptEncoder encoder;
+        const char* failed_script;
     };
     const Case cases[] = {
-        {"no .vbe", [](const std::string&, const std::string&) {}},
-        {"empty .vbe", [](const std::string&, const std::string& vbe) { std::ofstream{vbe}; }},
-        {"encoder fails", [](const std::string& vbs,
-                             const std::string&) { throw PlatformError("encoder failed", vbs); }},
+        {"no .vbe", [](const std::string&, const std::string&) {}, "setup.vbe"},
+        {"empty .vbe", [](const std::string&, const std::string& vbe) { std::ofstream{vbe}; },
+         "setup.vbe"},
+        {"encoder fails",
+         [](const std::string& vbs, const std::string&) {
+             throw PlatformError("encoder failed", vbs);
+         },
+         "setup.vbe"},
         {"second script only",
          [](const std::string& vbs, const std::string& vbe) {
              if (vbs.find("UAC") == std::string::npos) {
                  encode_script_file(vbs, vbe, CodePage("CP1252"));
              }
-         }},
+         },
+         "setupUAC.vbe"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -229,7 +237,33 @@ TEST(LauncherScripts, EncoderThatWritesNothingIsAFailure) {
         in.encoder = c.encoder;
         EXPECT_FALSE(Create_SetupVBE(in, h.output.folder(), h.ctx));
         EXPECT_TRUE(test::folder_names(h.output.path()).empty());
-        EXPECT_EQ(h.prompter.messages(), std::vector<std::string>{"MsgErrSetup\r\nMsgErrOneMore"});
+        EXPECT_EQ(h.prompter.messages(),
+                  std::vector<std::string>{"MsgErrEncoder " + h.output.folder() + c.failed_script});
+    }
+}
+
+// The encoder takes its file names in the ANSI code page; an output folder named in another
+// script still gets the same scripts, and the temporary folder used for them is gone.
+TEST(LauncherScripts, OutputFolderTheCodePageCannotNameGetsTheSameScripts) {
+    test::TempDir tmp;
+    const test::ScopedEnv private_tmp(test::kTempFolderVariable, tmp.folder());
+    for (const char* name :
+         {"Ausgabe \xc3\xab", "T\xc3\xabst \xe3\x83\x84\xe3\x83\xbc\xe3\x83\xab"}) {
+        SCOPED_TRACE(name);
+        Harness h;
+        const std::string folder = h.output.mkdir(name);
+        SetupScriptInputs in = inputs(kAdmin, 1, "Office Printer 2F", 3);
+        in.encoder = [&](const std::string& vbs, const std::string& vbe) {
+            EXPECT_TRUE(h.ctx.codepage.can_hold(vbs)) << vbs;
+            EXPECT_TRUE(h.ctx.codepage.can_hold(vbe)) << vbe;
+            encode_script_file(vbs, vbe, h.ctx.codepage);
+        };
+        ASSERT_TRUE(Create_SetupVBE(in, folder, h.ctx));
+        EXPECT_EQ(test::folder_names(test::utf8_path(folder)), kBothScripts);
+        const std::string encoded = test::read_file(folder + "setup.vbe");
+        EXPECT_EQ(decode_script(encoded, h.ctx.codepage).text, golden("setup_default.vbs"));
+        for (const std::string& entry : test::folder_names(tmp.path()))
+            EXPECT_FALSE(entry.starts_with("korva-encode-")) << entry;
     }
 }
 
@@ -290,7 +324,9 @@ TEST(LauncherScripts, EveryFailureEmptiesTheOutputAndTellsOnce) {
         EXPECT_TRUE(failing.failed());
         EXPECT_TRUE(test::folder_names(h.output.path()).empty());
         ASSERT_EQ(h.prompter.shown.size(), 1u);
-        EXPECT_EQ(h.prompter.shown[0].text, "MsgErrSetup\r\nMsgErrOneMore");
+        const std::string script = failing.failed_script_write();
+        EXPECT_EQ(h.prompter.shown[0].text,
+                  script.empty() ? "MsgErrSetup\r\nMsgErrOneMore" : "MsgErrEncoder " + script);
         EXPECT_EQ(h.prompter.shown[0].title, "MsgErr");
     }
 }

@@ -24,6 +24,7 @@
 #include "platform/filesystem.h"
 #include "platform/path.h"
 #include "support/failing_file_system.h"
+#include "support/host.h"
 #include "support/temp_dir.h"
 
 namespace korva {
@@ -183,6 +184,14 @@ class FileSystemTest : public ::testing::Test {
     RealFileSystem files;
     std::string root = dir.folder();
 };
+
+// "C:" without its separator is the current folder of drive C, not its root.
+TEST(PathText, TrailingSeparatorsGoButARootKeepsItsOwn) {
+    const std::string sep(1, kPathSep);
+    EXPECT_EQ(without_trailing_sep("a" + sep + "b" + sep + sep), "a" + sep + "b");
+    EXPECT_EQ(without_trailing_sep(sep), sep);
+    EXPECT_EQ(without_trailing_sep("C:" + sep), test::kOnWindows ? "C:" + sep : "C:");
+}
 
 TEST(WildcardMatch, FollowsWindowsSearchRules) {
     struct Case {

@@ -22,7 +22,6 @@ namespace korva::launcher {
 namespace {
 
 namespace fs = std::filesystem;
-using test::end_stub_installers;
 using test::from_env;
 const wchar_t kPrinter[] = L"Korva Wine Printer";
 // The default before each run, so that a run that sets none is seen.
@@ -81,7 +80,7 @@ struct LauncherProgram : ::testing::Test {
         ::SetDefaultPrinterW(kOtherPrinter);
     }
     ~LauncherProgram() override {
-        end_stub_installers();
+        test::remove_with_its_programs(dir.path());
         ::SetEnvironmentVariableW(L"TMP", old_tmp[0] != L'\0' ? old_tmp : nullptr);
     }
 

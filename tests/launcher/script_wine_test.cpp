@@ -53,6 +53,7 @@ struct PlainScripts : ::testing::Test {
         ::SetEnvironmentVariableW(L"KORVA_STUB_MS", L"1000");
         ::SetEnvironmentVariableW(L"KORVA_STUB_CHILD_MS", L"3000");
     }
+    ~PlainScripts() override { test::remove_with_its_programs(dir); }
 
     // Runs the script in the package folder, as a double-click does; the seconds it took.
     double run(const std::string& name, const std::string& text) {
@@ -106,7 +107,6 @@ TEST_F(PlainScripts, SetupGivesUpAtTheTimeOutWithoutTheDefaultPrinter) {
     EXPECT_LT(seconds, 20);
     EXPECT_EQ(text("stub.txt").find("child ended"), std::string::npos);
     EXPECT_EQ(text("stub.txt").find("PrintUIEntry"), std::string::npos);
-    test::end_stub_installers();
 }
 
 TEST_F(PlainScripts, EraserToolHandsTheRunAsProgramItsFourArguments) {

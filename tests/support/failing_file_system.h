@@ -28,6 +28,12 @@ class FailingFileSystem : public FileSystem {
     // which step failed.
     const std::vector<std::string>& log() const { return log_; }
     void reset() { fail_at(0); }
+    // The encoded script (.vbe) being written when the chosen operation failed; "" when it failed
+    // elsewhere. The encoder step has a message of its own.
+    std::string failed_script_write() const {
+        const std::string op = failed_ && fail_at_ > 0 ? log_[fail_at_ - 1] : "";
+        return op.starts_with("write_file ") && op.ends_with(".vbe") ? op.substr(11) : "";
+    }
 
     bool folder_exists(const std::string& path) override;
     bool file_exists(const std::string& path) override;
