@@ -22,14 +22,28 @@ cp "$build/bin/KorvaTool.exe" "$build/bin/Tool.bin" "$build/bin/Tool.sii" "$work
 wineserver -p 2>/dev/null || true
 wine-stable cmd /c exit >/dev/null 2>&1 || true
 
-# Seconds from the start of the process until a window whose title begins with the given text
-# is mapped. Hidden windows (KorvaTool's waiting dialog shares the title's start) do not count.
+# Whether a mapped window's title begins with the given text. xdotool where it is installed,
+# otherwise xwininfo, which every X installation has.
+window_shown() {
+    if command -v xdotool >/dev/null; then
+        xdotool search --onlyvisible --name "^$1" >/dev/null 2>&1
+        return
+    fi
+    local id
+    for id in $(xwininfo -root -tree 2>/dev/null | grep -F "\"$1" | awk '{ print $1 }'); do
+        xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && return 0
+    done
+    return 1
+}
+
+# Milliseconds from the start of the process until a window whose title begins with the given
+# text is mapped. Hidden windows do not count.
 time_to_window() {
     local exe=$1 title=$2 start end pid
     start=$(date +%s%N)
     (cd "$work" && exec wine-stable "$exe") &
     pid=$!
-    until xdotool search --onlyvisible --name "^$title" >/dev/null 2>&1; do
+    until window_shown "$title"; do
         sleep 0.005
     done
     end=$(date +%s%N)

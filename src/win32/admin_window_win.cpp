@@ -31,6 +31,8 @@ AdminWindow::AdminWindow(AdminForm& form, SettingsStore& settings, WinPrompter& 
       form_(form),
       wait_(wait) {
     SendDlgItemMessageW(hwnd(), IDC_ADM_PASSWORD, EM_SETPASSWORDCHAR, L'*', 0);
+    // Enter in any box creates, as the window holds nothing else to confirm.
+    SendMessageW(hwnd(), DM_SETDEFID, IDC_ADM_COM_OK, 0);
 }
 
 bool AdminWindow::load(const std::string& main_caption) {

@@ -8,42 +8,29 @@
 
 namespace korva::win32 {
 
-namespace {
-
-// The waiting dialog needs its owner, the main window, before the main window needs it.
-class LateWait : public WaitView {
-  public:
-    WaitView* target = nullptr;
-    void show_creating() override { target->show_creating(); }
-    void refresh() override { target->refresh(); }
-    void progress(std::uint64_t done, std::uint64_t total) override {
-        target->progress(done, total);
-    }
-    void show_finished() override { target->show_finished(); }
-    void hide() override { target->hide(); }
-};
-
-LateWait& late_wait() {
-    static LateWait wait;
-    return wait;
-}
-
-}  // namespace
-
 AppShell::AppShell(std::string program_folder, SettingsStore& settings)
     : program_folder_(std::move(program_folder)), settings_(settings) {}
 
 AppShell::~AppShell() {
     admin_window_.reset();
     removal_window_.reset();
-    wait_.reset();
+    wait_.dialog.reset();
     main_window_.reset();
 }
 
+WaitDialog& AppShell::LazyWait::get() {
+    if (!dialog) {
+        dialog = std::make_unique<WaitDialog>(*catalogue, owner);
+        prompter->set_stand_in(dialog->hwnd());
+    }
+    return *dialog;
+}
+
 void AppShell::start() {
-    const std::string tool_sii_path = ToolSii_Path_for(program_folder_);
-    lang_ = choose_language(tool_sii_path);
-    catalogue_ = std::make_unique<Catalogue>(tool_sii_path, lang_.LangSelect, kMainBuffer);
+    // One catalogue object, so the file is read once however many windows ask it.
+    const Catalogue setup(ToolSii_Path_for(program_folder_), "Setup", kMainBuffer);
+    lang_ = choose_language(setup);
+    catalogue_ = std::make_unique<Catalogue>(setup.with_section(lang_.LangSelect, kMainBuffer));
     prompter_ =
         std::make_unique<WinPrompter>(catalogue_->with_section(lang_.LangSelect, kDialogBuffer));
 
@@ -57,14 +44,12 @@ void AppShell::start() {
     main_form_ = std::make_unique<MainForm>(ctx);
     main_form_->Main.caption = lang_.title;
     main_form_->Form_Load_controls();
-    main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *prompter_, late_wait());
-    wait_ = std::make_unique<WaitDialog>(catalogue_->with_section(lang_.LangSelect, kDialogBuffer),
-                                         main_window_->hwnd());
-    late_wait().target = wait_.get();
-    main_window_->set_wait(*wait_);
+    main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *prompter_, wait_);
+    wait_.catalogue = catalogue_.get();
+    wait_.owner = main_window_->hwnd();
+    wait_.prompter = prompter_.get();
     main_window_->set_jobs(*jobs_);
     prompter_->set_owner(main_window_->hwnd());
-    prompter_->set_stand_in(wait_->hwnd());
     main_window_->restore_placement();
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
 
@@ -80,8 +65,7 @@ void AppShell::start() {
 RemWindow& AppShell::ensure_removal_window() {
     if (!removal_window_) {
         removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);
-        removal_window_ =
-            std::make_unique<RemWindow>(*removal_form_, settings_, *prompter_, *wait_);
+        removal_window_ = std::make_unique<RemWindow>(*removal_form_, settings_, *prompter_, wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
         removal_window_->set_jobs(*jobs_);
         removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
@@ -102,16 +86,17 @@ void AppShell::open_main_tool(int list_index) {
 
 void AppShell::open_admin_window() {
     admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
-    admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *prompter_, *wait_);
+    admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *prompter_, wait_);
     // The main window's position and width, but a height of its own: it holds no more than the
     // account frame.
     RECT main;
     RECT own;
     GetWindowRect(main_window_->hwnd(), &main);
     GetWindowRect(admin_window_->hwnd(), &own);
-    SetWindowPos(admin_window_->hwnd(), nullptr, main.left, main.top,
-                 kWindowWidthTwips / twips_per_pixel(admin_window_->hwnd()), own.bottom - own.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(admin_window_->hwnd(), nullptr, main.left, main.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    admin_window_->resize(kWindowWidthTwips / twips_per_pixel(admin_window_->hwnd()),
+                          own.bottom - own.top);
     if (admin_window_->load(main_form_->Main.caption))
         hand_over(*main_window_, *admin_window_);
 }
@@ -120,13 +105,19 @@ bool AppShell::is_dialog_message(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (!root)
         return false;
-    for (HWND dialog :
-         {main_window_ ? main_window_->hwnd() : nullptr,
-          removal_window_ ? removal_window_->hwnd() : nullptr,
-          admin_window_ ? admin_window_->hwnd() : nullptr, wait_ ? wait_->hwnd() : nullptr}) {
-        if (dialog && dialog == root)
-            return IsDialogMessageW(dialog, &msg) != 0;
+    for (ToolWindow* window : {static_cast<ToolWindow*>(main_window_.get()),
+                               static_cast<ToolWindow*>(removal_window_.get()),
+                               static_cast<ToolWindow*>(admin_window_.get())}) {
+        if (window && window->hwnd() == root) {
+            const bool handled = IsDialogMessageW(root, &msg) != 0;
+            // Tab may have moved the focus to a control scrolled out of view.
+            if (msg.message == WM_KEYDOWN)
+                window->reveal(GetFocus());
+            return handled;
+        }
     }
+    if (wait_.dialog && wait_.dialog->hwnd() == root)
+        return IsDialogMessageW(root, &msg) != 0;
     return false;
 }
 

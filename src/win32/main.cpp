@@ -4,7 +4,6 @@
 // windows.h first: the other Windows headers build on its types.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 // clang-format on
 
 #include "platform/process.h"
@@ -12,8 +11,6 @@
 #include "win32/app_shell_win.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // The folder browser is a shell object and wants a single-threaded apartment.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     int result = 0;
@@ -23,7 +20,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         shell.start();
         result = shell.run_message_loop();
     }
-    if (SUCCEEDED(com))
-        CoUninitialize();
     return result;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Paths, functions and account on the left, the silent-install settings on the right, so that
 // everything fits the window's 14700 x 8100 twips. The left column takes a third of any growth,
-// the silent-install frame the rest.
+// the silent-install frame the rest. On a screen too narrow for the design only the left column
+// gives up width (its boxes hold paths, which scroll): the right one is packed too tightly to
+// lose any, and moves over whole.
 #include "win32/main_window_win.h"
 
 #include "app/placement.h"
@@ -124,11 +126,73 @@ constexpr Anchor kAnchors[] = {
     {IDC_MAIN_COM_END, 100, 100, 100, 100},
 };
 
+constexpr Anchor shrinks(int id) {
+    return {id, 0, 100, 0, 0};
+}
+constexpr Anchor moves(int id, int bottom = 0) {
+    return {id, 100, 100, 0, bottom};
+}
+
+constexpr Anchor kShrinkAnchors[] = {
+    shrinks(IDC_MAIN_LINE1),
+    shrinks(IDC_MAIN_LABEL1),
+    shrinks(IDC_MAIN_IN_PATH),
+    shrinks(IDC_MAIN_LABEL2),
+    shrinks(IDC_MAIN_OUT_PATH),
+    moves(IDC_MAIN_COM_BROW),
+    shrinks(IDC_MAIN_FRAME3),
+    shrinks(IDC_MAIN_CHK_SI),
+    shrinks(IDC_MAIN_CHK_USERI),
+    shrinks(IDC_MAIN_LABEL15),
+    shrinks(IDC_MAIN_LANGUAGE_NAME),
+    shrinks(IDC_MAIN_FRAME6),
+    shrinks(IDC_MAIN_ACOUNT_NAME),
+    shrinks(IDC_MAIN_DOMAIN_NAME),
+    shrinks(IDC_MAIN_PASSWORD),
+    moves(IDC_MAIN_FRAME7, 100),
+    moves(IDC_MAIN_FRAME2),
+    moves(IDC_MAIN_S_YES),
+    moves(IDC_MAIN_S_NO),
+    moves(IDC_MAIN_CHK_DLGREBOOT),
+    moves(IDC_MAIN_FRAME5, 100),
+    moves(IDC_MAIN_LABEL10),
+    moves(IDC_MAIN_LABEL3),
+    moves(IDC_MAIN_MODEL_NAME),
+    moves(IDC_MAIN_LABEL11),
+    moves(IDC_MAIN_EMU_NAME),
+    moves(IDC_MAIN_LABEL5),
+    moves(IDC_MAIN_IP_ADDRESS),
+    moves(IDC_MAIN_LABEL4),
+    moves(IDC_MAIN_PRINTER_NAME),
+    moves(IDC_MAIN_FRAME1),
+    moves(IDC_MAIN_D_YES),
+    moves(IDC_MAIN_D_NO),
+    moves(IDC_MAIN_CHK_AUTOCONFIG),
+    moves(IDC_MAIN_ADD),
+    moves(IDC_MAIN_DELETE),
+    moves(IDC_MAIN_FRAME4),
+    moves(IDC_MAIN_P_STANDARD),
+    moves(IDC_MAIN_P_QX),
+    moves(IDC_MAIN_FRAME8),
+    moves(IDC_MAIN_PR_RAW),
+    moves(IDC_MAIN_LABEL12),
+    moves(IDC_MAIN_PROTOCOL_RAW),
+    moves(IDC_MAIN_PR_LPR),
+    moves(IDC_MAIN_LABEL13),
+    moves(IDC_MAIN_PROTOCOL_LPR),
+    moves(IDC_MAIN_PRINTER_LIST, 100),
+    {IDC_MAIN_COM_OPENJOB, 100, 100, 100, 100},
+    {IDC_MAIN_COM_SAVEJOB, 100, 100, 100, 100},
+    {IDC_MAIN_COM_OK, 100, 100, 100, 100},
+    {IDC_MAIN_COM_END, 100, 100, 100, 100},
+};
+
 }  // namespace
 
 MainWindow::MainWindow(MainForm& form, SettingsStore& settings, WinPrompter& prompter,
                        WaitView& wait)
-    : ToolWindow({IDD_MAIN, "Main", kIds, kAnchors}, form.controls(), settings, prompter),
+    : ToolWindow({IDD_MAIN, "Main", kIds, kAnchors, kShrinkAnchors}, form.controls(), settings,
+                 prompter),
       form_(form),
       wait_(&wait) {
     form_.twips_per_pixel = twips_per_pixel(hwnd());

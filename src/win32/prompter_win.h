@@ -15,6 +15,9 @@ class WinPrompter : public korva::Prompter {
     // The catalogue of the main window's language section; the selection dialog reads it
     // through the dialogs' 500-character buffer.
     explicit WinPrompter(const Catalogue& catalogue);
+    ~WinPrompter() override;
+    WinPrompter(const WinPrompter&) = delete;
+    WinPrompter& operator=(const WinPrompter&) = delete;
 
     // The window that asks next; set by each tool window before it runs a handler.
     void set_owner(HWND owner) { owner_ = owner; }
@@ -36,11 +39,14 @@ class WinPrompter : public korva::Prompter {
 
   private:
     HWND owner() const;
+    // The shell's dialogs want a single-threaded apartment, entered before the first of them.
+    void enter_apartment();
 
     Catalogue catalogue_;
     HWND owner_ = nullptr;
     HWND stand_in_ = nullptr;
     DriverKind last_kind_ = DriverKind::Printer;
+    bool in_apartment_ = false;
 };
 
 }  // namespace korva::win32

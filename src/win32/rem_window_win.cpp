@@ -4,6 +4,9 @@
 // and the lists take any growth of the window.
 #include "win32/rem_window_win.h"
 
+#include <algorithm>
+#include <string>
+
 #include "app/placement.h"
 #include "win32/resource_ids.h"
 
@@ -74,6 +77,29 @@ constexpr Anchor kAnchors[] = {
     {IDC_REM_COM_END, 100, 100, 100, 100},
 };
 
+// The widest entry in the list's own font: a long name scrolls instead of being cut off.
+void fit_horizontal_extent(HWND list) {
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    HDC dc = GetDC(list);
+    const HGDIOBJ old_font =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (int i = 0; i < count; ++i) {
+        std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1,
+                          L'\0');
+        const int length = static_cast<int>(
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data())));
+        SIZE size{};
+        if (length > 0 && GetTextExtentPoint32W(dc, text.c_str(), length, &size))
+            widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, old_font);
+    ReleaseDC(list, dc);
+    // The list draws its entries a few pixels in from its border.
+    const int margin = widest ? 2 * GetSystemMetrics(SM_CXEDGE) + 4 : 0;
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + margin), 0);
+}
+
 }  // namespace
 
 RemWindow::RemWindow(eraser::RemForm& form, SettingsStore& settings, WinPrompter& prompter,
@@ -83,12 +109,14 @@ RemWindow::RemWindow(eraser::RemForm& form, SettingsStore& settings, WinPrompter
       wait_(wait) {
     SendDlgItemMessageW(hwnd(), IDC_REM_PASSWORD, EM_SETPASSWORDCHAR, L'*', 0);
     binder().push();
+    after_push();
 }
 
 void RemWindow::load(const std::string& View_Mode, const std::string& main_caption) {
     restore_placement();
     form_.Form_Load_controls(View_Mode, main_caption);
     binder().push();
+    after_push();
     if (form_.hand_back_at_start())
         PostMessageW(hwnd(), kHandBackMessage, 0, 0);
 }
@@ -99,12 +127,31 @@ INT_PTR RemWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             open_main_tool(form_.cb_SelectSoft.list->index);
         return TRUE;
     }
+    if (message == WM_VKEYTOITEM)
+        return key_in_list(LOWORD(wparam), reinterpret_cast<HWND>(lparam));
     return ToolWindow::on_message(message, wparam, lparam);
+}
+
+// The Delete key on a removal entry does what the list's Delete button does, when it may.
+// The value goes back to the list as it is: -2 handled, -1 the list's own handling.
+INT_PTR RemWindow::key_in_list(int key, HWND list) {
+    if (key != VK_DELETE)
+        return -1;
+    const int button =
+        list == GetDlgItem(hwnd(), IDC_REM_LST_DELPRINTER)  ? IDC_REM_CMD_DELPRINTERDEL
+        : list == GetDlgItem(hwnd(), IDC_REM_LST_DELDRIVER) ? IDC_REM_CMD_DELDRIVERDEL
+                                                            : 0;
+    if (!button || !IsWindowEnabled(GetDlgItem(hwnd(), button)))
+        return -1;
+    on_click(button);
+    return -2;
 }
 
 void RemWindow::after_push() {
     take_focus_request(form_.printers);
     take_focus_request(form_.drivers);
+    fit_horizontal_extent(GetDlgItem(hwnd(), IDC_REM_LST_DELPRINTER));
+    fit_horizontal_extent(GetDlgItem(hwnd(), IDC_REM_LST_DELDRIVER));
 }
 
 void RemWindow::take_focus_request(eraser::DeletionList& list) {

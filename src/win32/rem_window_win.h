@@ -40,6 +40,7 @@ class RemWindow : public ToolWindow {
     void cb_SelectSoft_Click();
     void entry_clicked(int text_box, const std::function<void()>& handler);
     void take_focus_request(eraser::DeletionList& list);
+    INT_PTR key_in_list(int key, HWND list);
 
     eraser::RemForm& form_;
     WaitView& wait_;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What the three tool windows share: a modeless dialog from a template, its binder, the stored
-// placement, the layout that lets path boxes and lists grow with the window, and the hand-over
-// between windows.
+// placement, the layout that lets path boxes and lists grow with the window (and give up width
+// on a screen too small for the design, scrolling below that), the monitor's DPI, and the
+// hand-over between windows.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +37,8 @@ class ToolWindow : public OwnerView {
         const char* window_name;
         std::span<const ControlId> ids;
         std::span<const Anchor> anchors;
+        // How the edges follow a window smaller than the design; the growth anchors if empty.
+        std::span<const Anchor> shrink_anchors = {};
     };
     ToolWindow(Design design, ControlTable controls, SettingsStore& settings,
                WinPrompter& prompter);
@@ -54,6 +57,12 @@ class ToolWindow : public OwnerView {
     // Stores the placement and ends the program, as closing any tool window does.
     void close();
     void set_height_twips(int height);
+    // A size in pixels, made to fit the work area of the window's monitor.
+    void resize(int width, int height);
+    // Scrolls a scrolled window so that the control (the one the keyboard moved to) is in view.
+    void reveal(HWND control);
+    // The short window of a hand-over clips its controls instead of scrolling them.
+    void fold(bool folded);
 
     // Runs a core handler between reading the controls and showing the result; dialogs the
     // handler opens belong to this window.
@@ -69,18 +78,29 @@ class ToolWindow : public OwnerView {
     // manager has selected the whole text.
     static void caret_to_start(HWND edit);
 
+    // After the controls were laid out anew for another DPI.
+    virtual void dpi_changed() {}
+
     WinPrompter& prompter_;
 
   private:
-    static INT_PTR CALLBACK dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-    void record_layout();
-    void apply_layout();
-
     struct Laid {
         HWND hwnd;
         RECT rect;
-        Anchor anchor;
+        Anchor grow;
+        Anchor shrink;
     };
+
+    static INT_PTR CALLBACK dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    void record_layout();
+    static RECT placed(const Laid& laid, int dx, int dy);
+    void find_min_shift();
+    void apply_layout();
+    SIZE fit_scroll_bars();
+    void scroll(int bar, int code);
+    void on_dpi_changed(UINT dpi, const RECT& suggested);
+    // A window size in pixels, no larger than the work area of the window's monitor.
+    SIZE fitted(int width, int height) const;
 
     Design design_;
     ControlTable controls_;
@@ -89,6 +109,13 @@ class ToolWindow : public OwnerView {
     std::unique_ptr<FormBinder> binder_;
     std::vector<Laid> layout_;
     SIZE design_size_{};
+    // How far the client may fall short of the design before the window scrolls (negative).
+    SIZE min_shift_{};
+    POINT scroll_{};
+    bool laying_out_ = false;
+    bool folded_ = false;
+    UINT dpi_ = 96;
+    HFONT own_font_ = nullptr;
     int first_show_ = SW_SHOWNORMAL;
     bool shown_ = false;
 };

@@ -113,11 +113,15 @@ void WaitDialog::progress(std::uint64_t done, std::uint64_t total) {
     pump_paint_messages();
 }
 
+// The End button takes the focus and is the default, so Enter ends at once.
 void WaitDialog::show_finished() {
     fReturn = true;
     ShowWindow(GetDlgItem(hwnd_, IDC_WAIT_PROGRESS), SW_HIDE);
     ShowWindow(hwnd_, SW_SHOW);
     refresh();
+    SendMessageW(hwnd_, DM_SETDEFID, IDC_WAIT_COM_END, 0);
+    SendMessageW(hwnd_, WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(GetDlgItem(hwnd_, IDC_WAIT_COM_END)), TRUE);
 }
 
 void WaitDialog::hide() {

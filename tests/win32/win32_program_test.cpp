@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform/codepage.h"
+#include "support/script_decoder.h"
 #include "win32/resource_ids.h"
 
 namespace {
@@ -53,7 +55,8 @@ std::wstring text_of(HWND hwnd) {
 // A program folder of its own with the catalogue set to one tool mode.
 class Program {
   public:
-    Program(const std::string& mode, const std::string& name) {
+    Program(const std::string& mode, const std::string& name,
+            const std::string& language = "0x0009") {
         folder = fs::temp_directory_path() / ("korva-win32-" + name);
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -64,6 +67,7 @@ class Program {
         std::string sii = read_file(fs::path(env("KORVA_SOURCE_DIR")) / "resources" / "Tool.sii");
         const auto at = sii.find("ViewSoftware=0");
         sii.replace(at, 14, "ViewSoftware=" + mode);
+        sii.replace(sii.find("Default=0x0009"), 14, "Default=" + language);
         std::ofstream(folder / "Tool.sii", std::ios::binary) << sii;
         std::ofstream(folder / "Tool.exe", std::ios::binary) << "stand-in";
     }
@@ -165,14 +169,35 @@ fs::path fresh_folder(const std::string& name) {
     return folder;
 }
 
-// Creates with the waiting dialog, waits for its finished state and ends through its button.
-void create_and_end(Program& program, HWND window, int ok_id) {
-    click_later(window, ok_id);
+HWND focus_of(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+void press(HWND control, WPARAM key) {
+    PostMessageW(control, WM_KEYDOWN, key, 1);
+    PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
+LRESULT default_button(HWND dialog) {
+    return SendMessageW(dialog, DM_GETDEFID, 0, 0);
+}
+
+// Waits for the finished waiting dialog and ends the program with Enter, on its End button.
+void end_when_finished(Program& program) {
     HWND wait = program.wait_window(IDC_WAIT_COM_END);
     ASSERT_NE(wait, nullptr) << "the waiting dialog never showed its End button; a box says: "
                              << message_text(program.window_with(IDOK));
-    click_later(wait, IDC_WAIT_COM_END);
+    HWND end = GetDlgItem(wait, IDC_WAIT_COM_END);
+    ASSERT_TRUE(poll([&] { return focus_of(wait) == end; }, 5s));
+    EXPECT_EQ(default_button(wait), MAKELRESULT(IDC_WAIT_COM_END, DC_HASDEFID));
+    press(end, VK_RETURN);
     EXPECT_TRUE(program.ended());
+}
+
+void create_and_end(Program& program, HWND window, int ok_id) {
+    click_later(window, ok_id);
+    end_when_finished(program);
 }
 
 void add_printer(HWND main, int emu, int model, const char* ip, const char* name) {
@@ -249,6 +274,48 @@ TEST(Win32Program, MainWindowMakesASilentAndUserInstallPackage) {
     EXPECT_TRUE(fs::exists(work / "out" / "setupLaunch.ini"));
 }
 
+// A user-install package made in the main window into the folder; its scripts decoded.
+std::string user_install_scripts(const fs::path& out) {
+    Program program("0", "main-any-name");
+    program.start();
+    HWND main = program.wait_window(IDC_MAIN_COM_OK);
+    if (!main)
+        return "no main window";
+    fs::create_directories(out);
+    set_text(main, IDC_MAIN_IN_PATH,
+             (fs::path(env("KORVA_EXAMPLES_DIR")) / "driver-package").string());
+    SendMessageW(GetDlgItem(main, IDC_MAIN_OUT_PATH), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>((out.wstring() + L"\\").c_str()));
+    click_later(main, IDC_MAIN_CHK_SI);
+    HWND select = program.wait_window(IDC_SELECT_OK);
+    if (!select)
+        return "no printer/PC-Fax question";
+    PostMessageW(select, WM_COMMAND, IDC_SELECT_OK, 0);
+    poll([&] { return enabled(main, IDC_MAIN_MODEL_NAME); });
+    add_printer(main, 0, 0, "10.0.0.21", "Front Desk");
+    click(main, IDC_MAIN_CHK_USERI);
+    set_text(main, IDC_MAIN_PASSWORD, "secret");
+    create_and_end(program, main, IDC_MAIN_COM_OK);
+    const korva::CodePage cp = korva::CodePage::system();
+    return korva::decode_script(read_file(out / "setup.vbe"), cp).text +
+           korva::decode_script(read_file(out / "setupUAC.vbe"), cp).text;
+}
+
+// The encoder takes its file names in the ANSI code page; names it cannot hold get the same
+// scripts all the same.
+TEST(Win32Program, AnyOutputFolderNameGetsTheSameScripts) {
+    const fs::path work = fresh_folder("any-name");
+    const std::string plain = user_install_scripts(work / "out");
+    ASSERT_NE(plain.find("RunAsWithVB.exe"), std::string::npos) << plain;
+    const struct {
+        const char* what;
+        const wchar_t* name;
+    } folders[] = {{"a Latin letter", L"Ausgabe \u00eb"},
+                   {"Japanese letters", L"T\u00ebst \u30c4\u30fc\u30eb"}};
+    for (const auto& folder : folders)
+        EXPECT_EQ(user_install_scripts(work / folder.name), plain) << folder.what;
+}
+
 TEST(Win32Program, RemovalWindowEditsItsListsAndMakesAPackage) {
     Program program("2", "removal");
     program.start();
@@ -260,6 +327,17 @@ TEST(Win32Program, RemovalWindowEditsItsListsAndMakesAPackage) {
     click(removal, IDC_REM_CMD_DELPRINTERADD);
     set_text(removal, IDC_REM_TXT_DELPRINTER, "Lab QX");
     click(removal, IDC_REM_CMD_DELPRINTERADD);
+    const std::string long_name(120, 'W');
+    set_text(removal, IDC_REM_TXT_DELPRINTER, long_name);
+    click(removal, IDC_REM_CMD_DELPRINTERADD);
+    HWND printers = GetDlgItem(removal, IDC_REM_LST_DELPRINTER);
+    RECT shown;
+    GetClientRect(printers, &shown);
+    EXPECT_GT(SendMessageW(printers, LB_GETHORIZONTALEXTENT, 0, 0), shown.right);
+    // The Delete key acts as the Delete button, on the entry picked.
+    choose(removal, IDC_REM_LST_DELPRINTER, 2, true);
+    press(printers, VK_DELETE);
+    ASSERT_TRUE(poll([&] { return list_count(removal, IDC_REM_LST_DELPRINTER) == 2; }, 5s));
     choose(removal, IDC_REM_LST_DELPRINTER, 1, true);
     EXPECT_TRUE(enabled(removal, IDC_REM_CMD_DELPRINTERDEL));
     click(removal, IDC_REM_CMD_DELPRINTERDEL);
@@ -289,10 +367,32 @@ TEST(Win32Program, AdministratorWindowMakesLaunchersBesideTheProgram) {
     ASSERT_NE(admin, nullptr);
     EXPECT_EQ(program.window_with(IDC_MAIN_COM_OK), nullptr);
     set_text(admin, IDC_ADM_PASSWORD, "secret");
-    create_and_end(program, admin, IDC_ADM_COM_OK);
+    // Create is the default button: Enter in a box creates.
+    EXPECT_EQ(default_button(admin), MAKELRESULT(IDC_ADM_COM_OK, DC_HASDEFID));
+    press(GetDlgItem(admin, IDC_ADM_PASSWORD), VK_RETURN);
+    end_when_finished(program);
     EXPECT_TRUE(fs::exists(program.folder / "Tool.vbe"));
     EXPECT_TRUE(fs::exists(program.folder / "ToolLaunch.ini"));
     EXPECT_TRUE(fs::exists(program.folder / "ToolUAC.vbe"));
+}
+
+TEST(Win32Program, InputBoxButtonsSpeakTheCatalogueLanguage) {
+    Program program("2", "input-ja", "0x0011");
+    program.start();
+    HWND removal = program.wait_window(IDC_REM_COM_OK);
+    ASSERT_NE(removal, nullptr);
+    const fs::path out = fresh_folder("input-ja-out");
+    std::ofstream(out / "taken.txt") << "not empty";
+    set_text(removal, IDC_REM_IN_PATH,
+             (fs::path(env("KORVA_EXAMPLES_DIR")) / "eraser-folder").string());
+    set_text(removal, IDC_REM_OUT_PATH, out.string());
+    // A folder that is not empty: Yes to a sub-folder brings the input box for its name.
+    click_later(removal, IDC_REM_COM_OK);
+    ASSERT_NE(program.answer_box(IDYES), nullptr);
+    HWND input = program.wait_window(IDC_INPUT_ANSWER);
+    ASSERT_NE(input, nullptr);
+    EXPECT_EQ(text_of(GetDlgItem(input, IDCANCEL)), L"キャンセル");
+    PostMessageW(input, WM_COMMAND, IDCANCEL, 0);
 }
 
 // The common file dialog's file name box (cmb13), filled and confirmed as a user would.
@@ -387,6 +487,47 @@ TEST(Win32Program, PlacementReopensWhereAndHowTheWindowClosed) {
     main = third.wait_window(IDC_MAIN_COM_OK);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(poll([&] { return IsZoomed(main) != 0; }, 5s));
+}
+
+// Wine reads the DPI from the user's desktop settings as each program starts; the prefix
+// outlives the test, so the value is put back.
+struct SystemDpi {
+    explicit SystemDpi(DWORD dpi) { set(dpi); }
+    ~SystemDpi() { set(96); }
+    static void set(DWORD dpi) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi,
+                        sizeof dpi);
+    }
+};
+
+bool lies_within(const RECT& inner, const RECT& outer) {
+    RECT both;
+    return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
+}
+
+TEST(Win32Program, At144DpiOnASmallScreenEveryButtonStaysInsideTheWindow) {
+    const ForgetPlacement forget;
+    const SystemDpi dpi(144);
+    Program program("0", "dpi144");
+    program.start();
+    HWND main = program.wait_window(IDC_MAIN_COM_OK);
+    ASSERT_NE(main, nullptr);
+    RECT add;
+    GetWindowRect(GetDlgItem(main, IDC_MAIN_ADD), &add);
+    // 14 dialog units: 23 pixels at 96 DPI, half again as many at 144.
+    ASSERT_GE(add.bottom - add.top, 32) << "the program did not run at 144 DPI";
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT window;
+    GetWindowRect(main, &window);
+    EXPECT_TRUE(lies_within(window, screen));
+    RECT client;
+    GetClientRect(main, &client);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (int id : {IDC_MAIN_COM_OK, IDC_MAIN_COM_END, IDC_MAIN_ADD, IDC_MAIN_DELETE}) {
+        RECT button;
+        GetWindowRect(GetDlgItem(main, id), &button);
+        EXPECT_TRUE(lies_within(button, client) && lies_within(button, screen)) << id;
+    }
 }
 
 }  // namespace
