@@ -42,10 +42,11 @@ AppShell::~AppShell() {
 }
 
 void AppShell::start() {
-    tool_sii_path_ = ToolSii_Path_for(program_folder_);
-    lang_ = choose_language(tool_sii_path_);
+    // One catalogue object, so the file is read once however many windows ask it.
+    const Catalogue setup(ToolSii_Path_for(program_folder_), "Setup", kMainBuffer);
+    lang_ = choose_language(setup);
     load_qt_translation();
-    catalogue_ = std::make_unique<Catalogue>(tool_sii_path_, lang_.LangSelect, kMainBuffer);
+    catalogue_ = std::make_unique<Catalogue>(setup.with_section(lang_.LangSelect, kMainBuffer));
     const Catalogue dialog_catalogue = catalogue_->with_section(lang_.LangSelect, kDialogBuffer);
     prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
     wait_ = std::make_unique<Wait_Dialog>(dialog_catalogue);
@@ -137,6 +138,7 @@ void AppShell::open_admin_window() {
     // The main window's place and width, but a height of its own: it holds only the account.
     place_frame(admin_window_.get(), main_window_->pos());
     admin_window_->resize(main_window_->width(), admin_window_->sizeHint().height());
+    fit_to_screen(admin_window_.get());
     prompter_->set_owner(admin_window_.get());
     if (admin_window_->load(main_form_->Main.caption)) {
         hand_over(main_window_.get(), admin_window_.get());

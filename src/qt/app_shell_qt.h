@@ -42,7 +42,6 @@ class AppShell {
     QWidget* removal_window();
     QWidget* admin_window();
     const std::string& LangSelect() const { return lang_.LangSelect; }
-    const std::string& ToolSii_Path() const { return tool_sii_path_; }
 
   private:
     void load_qt_translation();
@@ -54,7 +53,6 @@ class AppShell {
 
     std::string program_folder_;
     SettingsStore& settings_;
-    std::string tool_sii_path_;
     LanguageChoice lang_;
     std::unique_ptr<QTranslator> qt_translation_;
     std::unique_ptr<Catalogue> catalogue_;

@@ -3,6 +3,7 @@
 #include "qt/form_binder_qt.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -76,6 +77,27 @@ void hide_password(QLineEdit* edit) {
     edit->setEchoMode(QLineEdit::Password);
 }
 
+namespace {
+
+// Only one option of the group is a tab stop; the others take the focus by click or arrow key.
+void make_tab_stop(QButtonGroup* group) {
+    QAbstractButton* stop = group->checkedButton();
+    const QList<QAbstractButton*> options = group->buttons();
+    if (!stop && !options.isEmpty())
+        stop = options.first();
+    for (QAbstractButton* option : options)
+        option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+}  // namespace
+
+// The group reports a toggle also while the binder blocks the option's own signals.
+void tab_to_checked_option(QButtonGroup* group) {
+    make_tab_stop(group);
+    QObject::connect(group, &QButtonGroup::buttonToggled, group,
+                     [group](QAbstractButton*, bool) { make_tab_stop(group); });
+}
+
 void add_labelled_rows(QGridLayout* grid,
                        std::initializer_list<std::pair<const char*, QLineEdit*>> rows) {
     int row = 0;
@@ -94,8 +116,15 @@ bool focus_with_caret_at_start(QLineEdit* edit, QEvent* focus_in) {
     return true;
 }
 
-FormBinder::FormBinder(QWidget* window, ControlTable controls)
-    : window_(window), controls_(std::move(controls)) {}
+FormBinder::FormBinder(QWidget* window, ControlTable controls) : window_(window) {
+    for (const auto& [name, control] : controls) {
+        QWidget* widget = window->objectName() == name
+                              ? window
+                              : window->findChild<QWidget*>(QString::fromLatin1(name));
+        if (widget)
+            bindings_.push_back({control, widget});
+    }
+}
 
 static void push_list(QWidget* widget, const ListControl& control) {
     QStringList items;
@@ -148,12 +177,7 @@ static void push_control(QWidget* widget, const Control& control) {
 }
 
 void FormBinder::push() {
-    for (const auto& [name, control] : controls_) {
-        QWidget* widget = window_->objectName() == name
-                              ? window_
-                              : window_->findChild<QWidget*>(QString::fromLatin1(name));
-        if (!widget)
-            continue;
+    for (const auto& [control, widget] : bindings_) {
         const QSignalBlocker blocker(widget);
         if (widget == window_) {
             widget->setWindowTitle(q(control->caption));
@@ -164,9 +188,8 @@ void FormBinder::push() {
 }
 
 void FormBinder::pull() {
-    for (const auto& [name, control] : controls_) {
-        QWidget* widget = window_->findChild<QWidget*>(QString::fromLatin1(name));
-        if (!widget)
+    for (const auto& [control, widget] : bindings_) {
+        if (widget == window_)
             continue;
         if (auto* list_control = dynamic_cast<ListControl*>(control)) {
             if (auto* combo = qobject_cast<QComboBox*>(widget)) {

@@ -3,12 +3,14 @@
 // edits back before every event, so windows hold no rules of their own.
 #pragma once
 
+#include <QButtonGroup>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QWidget>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 #include "dialogs/control.h"
 
@@ -42,6 +44,10 @@ class ListBox : public QListWidget {
 // The row the user selected, or -1: a current row without selection is not a choice.
 int selected_row(const QListWidget* list);
 
+// Tab reaches an option group once, at its checked option (the first while none is), as a
+// Windows dialog does; the arrow keys still move between the options.
+void tab_to_checked_option(QButtonGroup* group);
+
 // Password boxes show "*" for every character, whatever the platform style draws.
 void hide_password(QLineEdit* edit);
 
@@ -63,8 +69,13 @@ class FormBinder {
     void pull();
 
   private:
+    struct Binding {
+        Control* control;
+        QWidget* widget;
+    };
     QWidget* window_;
-    ControlTable controls_;
+    // Found once: every event reads and writes all of them.
+    std::vector<Binding> bindings_;
 };
 
 }  // namespace korva

@@ -10,6 +10,8 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -151,11 +153,86 @@ void add_command_row(QVBoxLayout* root) {
     root->addLayout(buttons);
 }
 
+QSize frame_allowance(const QWidget* window) {
+    const QSize framed = window->frameGeometry().size() - window->geometry().size();
+    if (framed.width() > 0 || framed.height() > 0)
+        return framed;
+    const QStyle* style = window->style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return {2 * border, title + 2 * border};
+}
+
+namespace {
+
+// The window's layout moves, with its widgets, into a scroll area that becomes the window's only
+// content; the names stay, so nothing that finds a widget by name notices.
+void scroll_contents(QWidget* window) {
+    QLayout* layout = window->layout();
+    if (!layout || window->findChild<QScrollArea*>(QStringLiteral("screen_fit")))
+        return;
+    auto* content = new QWidget;
+    content->setLayout(layout);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("screen_fit"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    // Fitted while being shown, the window has shown its children already.
+    if (window->isVisible())
+        scroll->show();
+}
+
+void fit_now(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QSize room = screen->availableGeometry().size() - frame_allowance(window);
+    const QSize needed = window->minimumSizeHint();
+    if (needed.width() > room.width() || needed.height() > room.height())
+        scroll_contents(window);
+    // A maximum, not a single resize: the tool switch and the selector resize the window again.
+    window->setMaximumSize(room);
+    window->resize(window->size().boundedTo(room));
+}
+
+// Fits the window as it is shown: its layout has then just been worked out for the show, so
+// asking for its minimum costs nothing at start-up, and the window is not mapped yet.
+class ScreenFit : public QObject {
+  public:
+    explicit ScreenFit(QWidget* window) : QObject(window) {
+        setObjectName(QStringLiteral("screen_fit_filter"));
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched == parent())
+            fit_now(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+}  // namespace
+
+void fit_to_screen(QWidget* window) {
+    if (!window->findChild<ScreenFit*>(QStringLiteral("screen_fit_filter"),
+                                       Qt::FindDirectChildrenOnly)) {
+        new ScreenFit(window);
+    }
+    if (window->isVisible())
+        fit_now(window);
+}
+
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state) {
     const int tpp = twips_per_pixel(window);
     // The stored position is the frame's, as saving reads it.
     place_frame(window, QPoint(left / tpp, top / tpp));
     window->resize(width / tpp, height / tpp);
+    fit_to_screen(window);
     if (window_state == 2)
         window->setWindowState(Qt::WindowMaximized);
     if (window_state == 1)

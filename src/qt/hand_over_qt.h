@@ -35,6 +35,14 @@ class SettingsStore;
 // applies it to the window.
 void restore_placement(QWidget* window, SettingsStore& settings);
 
+// What the frame adds to the window's size; until the window manager has framed the window it is
+// unknown, and the style's title bar and window border stand in for it.
+QSize frame_allowance(const QWidget* window);
+
+// Keeps the window within its screen's available geometry, frame included, from its next show
+// on: a window needing more than that room scrolls its controls, so every one stays reachable.
+void fit_to_screen(QWidget* window);
+
 // Moves and sizes a window from a placement in twips and applies the stored window state.
 void apply_placement(QWidget* window, int left, int top, int width, int height, int window_state);
 

@@ -35,6 +35,7 @@ QGroupBox* option_pair(const char* frame, const char* first, const char* second)
         group->addButton(option);
         layout->addWidget(option);
     }
+    tab_to_checked_option(group);
     layout->addStretch();
     return box;
 }
@@ -71,12 +72,14 @@ QGroupBox* functions_block() {
 
 QGroupBox* account_block() {
     auto* frame = named<QGroupBox>("Frame6");
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(labelled("Label6", named<QLineEdit>("Acount_Name")));
-    layout->addWidget(labelled("Label8", named<QLineEdit>("Domain_Name")));
     auto* password = named<QLineEdit>("Password");
     hide_password(password);
-    layout->addWidget(labelled("Label9", password));
+    // One grid, so the three boxes share their left edge whatever the labels' lengths.
+    add_labelled_rows(new QGridLayout(frame), {
+                                                  {"Label6", named<QLineEdit>("Acount_Name")},
+                                                  {"Label8", named<QLineEdit>("Domain_Name")},
+                                                  {"Label9", password},
+                                              });
     return frame;
 }
 
@@ -90,6 +93,7 @@ QGroupBox* port_block() {
         group->addButton(option);
         types->addWidget(option);
     }
+    tab_to_checked_option(group);
     layout->addLayout(types);
     auto* protocol = named<QGroupBox>("Frame8");
     auto* grid = new QGridLayout(protocol);
@@ -98,6 +102,7 @@ QGroupBox* port_block() {
     auto* lpr = named<QRadioButton>("Pr_Lpr");
     protocols->addButton(raw);
     protocols->addButton(lpr);
+    tab_to_checked_option(protocols);
     grid->addWidget(raw, 0, 0);
     grid->addWidget(named<QLabel>("Label12"), 0, 1);
     auto* port_number = named<QLineEdit>("Protocol_Raw");

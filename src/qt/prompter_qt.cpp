@@ -7,7 +7,10 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
+#include "qt/hand_over_qt.h"
 #include "qt/select_dialog.h"
 
 namespace korva {
@@ -17,6 +20,28 @@ QString display_text(const std::string& text) {
 }
 
 namespace {
+
+// Some window managers place a new dialog where they see fit, off at the screen's edge; a position
+// given beforehand is kept. The box lies over the middle of its window and on that window's screen.
+void centre_over_owner(QDialog& dialog, const QWidget* owner) {
+    if (!owner || !owner->isVisible())
+        return;
+    dialog.adjustSize();
+    const QRect over = owner->window()->frameGeometry();
+    QRect box(QPoint(), dialog.frameGeometry().size());
+    box.moveCenter(over.center());
+    if (const QScreen* screen = owner->window()->screen()) {
+        // The frame the box is still to get must fit too.
+        const QSize unframed = frame_allowance(&dialog) - (box.size() - dialog.size());
+        const QRect room =
+            screen->availableGeometry().adjusted(0, 0, -unframed.width(), -unframed.height());
+        box.moveRight(std::min(box.right(), room.right()));
+        box.moveBottom(std::min(box.bottom(), room.bottom()));
+        box.moveLeft(std::max(box.left(), room.left()));
+        box.moveTop(std::max(box.top(), room.top()));
+    }
+    dialog.move(box.topLeft());
+}
 
 int show_box(QWidget* owner, const std::string& text, const std::string& title,
              QMessageBox::StandardButtons buttons) {
@@ -53,6 +78,7 @@ std::optional<std::string> QtPrompter::input(const std::string& prompt, const st
     dialog.setWindowTitle(display_text(title));
     dialog.setLabelText(display_text(prompt));
     dialog.setTextValue(QString::fromStdString(default_answer));
+    centre_over_owner(dialog, owner_);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue().toStdString();

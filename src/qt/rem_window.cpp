@@ -51,6 +51,7 @@ QGroupBox* dialog_block() {
         group->addButton(option);
         layout->addWidget(option);
     }
+    tab_to_checked_option(group);
     layout->addStretch();
     return frame;
 }

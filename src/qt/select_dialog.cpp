@@ -3,6 +3,7 @@
 // no "cancelled" answer to lose.
 #include "qt/select_dialog.h"
 
+#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "qt/form_binder_qt.h"
 #include "qt/prompter_qt.h"
 
 namespace korva {
@@ -42,8 +44,12 @@ void Select_Dialog::build() {
     OKButton->setDefault(true);
 
     auto* options = new QVBoxLayout(Frame1);
-    options->addWidget(Opt_Prt);
-    options->addWidget(Opt_Fax);
+    auto* group = new QButtonGroup(Frame1);
+    for (QRadioButton* option : {Opt_Prt, Opt_Fax}) {
+        group->addButton(option);
+        options->addWidget(option);
+    }
+    tab_to_checked_option(group);
     auto* left = new QVBoxLayout;
     left->addWidget(Label1);
     left->addWidget(Frame1);

@@ -2,8 +2,11 @@
 // Starting the program in each tool mode, and switching tools: which window is in front, what
 // each selector holds, and that a switch keeps the contents of both windows.
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollArea>
 #include <QtTest>
 #include <fstream>
 #include <regex>
@@ -190,6 +193,30 @@ class AppModesTest : public QObject {
         back->setCurrentIndex(0);
         emit back->activated(0);
         QVERIFY(main.isVisible() && main.isMaximized());
+    }
+
+    // A window needing more than the screen is made to fit, later resizes included, and its far
+    // corner stays reachable.
+    void aWindowLargerThanTheScreenFitsAndScrolls() {
+        QWidget window;
+        auto* grid = new QGridLayout(&window);
+        grid->setColumnMinimumWidth(0, 2400);
+        grid->setRowMinimumHeight(0, 1400);
+        auto* far = new QLineEdit;
+        far->setObjectName("far");
+        grid->addWidget(far, 1, 1);
+        window.resize(2500, 1500);
+        fit_to_screen(&window);
+        window.show();
+        const QRect room = window.screen()->availableGeometry();
+        for (const QSize asked : {window.size(), QSize(3000, 3000)}) {
+            window.resize(asked);
+            QVERIFY(room.contains(window.frameGeometry()));
+        }
+        auto* scroll = window.findChild<QScrollArea*>();
+        QVERIFY(scroll && window.findChild<QLineEdit*>("far") == far);
+        scroll->ensureWidgetVisible(far);
+        QVERIFY(!far->visibleRegion().isEmpty());
     }
 
     // The longer Japanese texts fit too, and Qt's own buttons and folder picker speak Japanese.

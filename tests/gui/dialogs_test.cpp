@@ -73,6 +73,29 @@ class DialogsTest : public QObject {
         QVERIFY(!prompter.select_dialog()->isVisible());
     }
 
+    // The input box lies over the middle of its window (within the frame the box gets on showing),
+    // and on the screen when the window is not.
+    void inputBoxOpensOverItsWindow() {
+        QtPrompter prompter(catalogue("StringEn"));
+        QWidget owner;
+        prompter.set_owner(&owner);
+        const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const QPoint at : {QPoint(300, 200), QPoint(room.right() - 200, 200)}) {
+            owner.setGeometry(QRect(at, QSize(600, 400)));
+            owner.show();
+            QRect box;
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                box = dialog->frameGeometry();
+                dialog->close();
+            });
+            QVERIFY(!prompter.input("Name of the folder", "New folder", "KorvaDrivers"));
+            QVERIFY2(room.contains(box), qPrintable(QString("%1,%2").arg(box.x()).arg(box.y())));
+            if (room.contains(owner.frameGeometry()))
+                QVERIFY((box.center() - owner.frameGeometry().center()).manhattanLength() <= 8);
+        }
+    }
+
     void selectionTexts() {
         Select_Dialog dialog(catalogue("StringEn", std::string(600, 'P')));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("MsgSelect"));

@@ -99,6 +99,15 @@ struct FileAnswer {
     QStringList texts;
 };
 
+// The nearest widget before this one that Tab stops at.
+QWidget* previous_tab_stop(QWidget* widget) {
+    do {
+        widget = widget->previousInFocusChain();
+    } while (!widget->isEnabled() || !widget->isVisible() ||
+             !(widget->focusPolicy() & Qt::TabFocus));
+    return widget;
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -173,6 +182,35 @@ class MainWindowTest : public QObject {
         QTest::keyClick(list, Qt::Key_Down);
         QVERIFY(child<QRadioButton>(w, "P_Qx")->isChecked());
         QCOMPARE(child<QLineEdit>(w, "Printer_Name")->text(), QString("Floor 2"));
+    }
+
+    // Tab enters an option group at its checked option, whichever that is, and leaves the group
+    // from there in both directions; the account boxes share their left edge.
+    void keyboardEntersOptionGroupsAtTheCheckedOptionAndAccountBoxesAlign() {
+        Program p;
+        QWidget& w = p.window();
+        child<QLineEdit>(w, "In_Path")->setText(QString::fromStdString(p.source()));
+        tick(child<QCheckBox>(w, "Chk_SI"));
+        QApplication::setActiveWindow(&w);
+        auto* yes = child<QRadioButton>(w, "S_Yes");
+        auto* no = child<QRadioButton>(w, "S_No");
+        auto* after = child<QCheckBox>(w, "Chk_DlgReboot");
+        QRadioButton* set_by_program = yes->isChecked() ? yes : no;
+        for (QRadioButton* checked : {set_by_program, set_by_program == yes ? no : yes}) {
+            if (checked != set_by_program)
+                tick(checked);
+            previous_tab_stop(yes)->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), checked);
+            QTest::keyClick(checked, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), after);
+            QTest::keyClick(after, Qt::Key_Backtab);
+            QCOMPARE(QApplication::focusWidget(), checked);
+        }
+
+        const int left = child<QLineEdit>(w, "Acount_Name")->mapTo(&w, QPoint()).x();
+        for (const char* box : {"Domain_Name", "Password"})
+            QCOMPARE(child<QLineEdit>(w, box)->mapTo(&w, QPoint()).x(), left);
     }
 
     void aJobSavedFromOneWindowFillsAnother() {
