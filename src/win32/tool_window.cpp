@@ -320,7 +320,7 @@ void ToolWindow::record_layout() {
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
         layout_.push_back({control, r, grow ? *grow : fixed, shrink ? *shrink : fixed});
     }
-    find_min_shift();
+    min_shift_known_ = false;
 }
 
 // The anchors move edges linearly, so the controls keep their order down to one shift and
@@ -342,6 +342,7 @@ void ToolWindow::find_min_shift() {
     }
     RestoreDC(dc, saved);
     ReleaseDC(hwnd_, dc);
+    min_shift_known_ = true;
     const Span width{0, design_size_.cx};
     const Span height{0, design_size_.cy};
     min_shift_.cx = -deepest(design_size_.cx / 2, [&](int shrink) {
@@ -361,6 +362,11 @@ SIZE ToolWindow::fit_scroll_bars() {
     for (int round = 0; round < 3; ++round) {
         RECT client;
         GetClientRect(hwnd_, &client);
+        // Measuring every caption costs more than the start-up can spare; a window that has its
+        // design size never needs it.
+        const bool smaller = client.right < design_size_.cx || client.bottom < design_size_.cy;
+        if (smaller && !min_shift_known_)
+            find_min_shift();
         shift = {std::max(client.right - design_size_.cx, folded_ ? 0L : min_shift_.cx),
                  std::max(client.bottom - design_size_.cy, folded_ ? 0L : min_shift_.cy)};
         const SIZE content{design_size_.cx + shift.cx, design_size_.cy + shift.cy};
@@ -485,7 +491,7 @@ void ToolWindow::on_dpi_changed(UINT dpi, const RECT& suggested) {
     }
     dpi_ = dpi;
     scroll_ = {};
-    find_min_shift();
+    min_shift_known_ = false;
     dpi_changed();
     const SIZE size = fitted(suggested.right - suggested.left, suggested.bottom - suggested.top);
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
@@ -531,7 +537,7 @@ void ToolWindow::restore_placement() {
 void ToolWindow::show() {
     if (!shown_) {
         // The captions are in by now, and with them the width each label needs.
-        find_min_shift();
+        min_shift_known_ = false;
         apply_layout();
     }
     ShowWindow(hwnd_, shown_ ? SW_SHOW : first_show_);

@@ -111,6 +111,7 @@ class ToolWindow : public OwnerView {
     SIZE design_size_{};
     // How far the client may fall short of the design before the window scrolls (negative).
     SIZE min_shift_{};
+    bool min_shift_known_ = false;
     POINT scroll_{};
     bool laying_out_ = false;
     bool folded_ = false;
