@@ -1,15 +1,14 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # Start-up of the Qt program to its shown main window on a virtual display, against a bare Qt
-# window program built here the same way (g++ -O2 against the same Qt). The two take turns, each
-# leading every other round so that neither profits from the other's warm caches, and the medians
-# are compared: a single slow start (page cache, a busy core) moves a median little and a mean a
-# lot. A window counts once X reports it viewable; xwininfo (x11-utils) tells, as xdotool may be
+# window program built here the same way (g++ -O2 against the same Qt), side by side in one run
+# (side_by_side.sh). A window counts once X reports it viewable; xwininfo (x11-utils) tells, as xdotool may be
 # missing. There is no window manager, so the windows are the root's own children.
 # Usage: bench/qt_startup.sh [build folder] [rounds]   (default build/release, 15 rounds)
 set -euo pipefail
 build=$(realpath "${1:-build/release}")
 rounds=${2:-15}
+here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$rounds"
 fi
@@ -60,28 +59,8 @@ time_to_window() {
     echo $(((end - start) / 1000000))
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
-
 bare() { time_to_window bare_window "Bare window"; }
 tool() { time_to_window KorvaTool "Korva Install Assistant Ver"; }
 
-bare >/dev/null
-tool >/dev/null
-: >"$work/bare.ms"
-: >"$work/tool.ms"
-for round in $(seq "$rounds"); do
-    if ((round % 2)); then
-        t_bare=$(bare)
-        t_tool=$(tool)
-    else
-        t_tool=$(tool)
-        t_bare=$(bare)
-    fi
-    echo "round $round: bare ${t_bare} ms, KorvaTool ${t_tool} ms"
-    echo "$t_bare" >>"$work/bare.ms"
-    echo "$t_tool" >>"$work/tool.ms"
-done
-m_bare=$(median <"$work/bare.ms")
-m_tool=$(median <"$work/tool.ms")
-echo "BENCH qt_startup median of $rounds: bare ${m_bare} ms, KorvaTool ${m_tool} ms," \
-    "ratio $(echo "scale=2; $m_tool / $m_bare" | bc) (target at most 1.3)"
+. "$here/side_by_side.sh"
+side_by_side qt_startup "$rounds" 1.3 bare bare KorvaTool tool

@@ -1,9 +1,7 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # Start-up of KorvaTool.exe to its shown main window under Wine and a virtual display, against a
-# minimal Win32 window program built the same way. The two take turns, each leading every other
-# round so that neither profits from the other's warm caches, and the medians are compared:
-# a single slow start (page cache, a busy core) moves a median little and a mean a lot.
+# minimal Win32 window program built the same way, side by side in one run (side_by_side.sh).
 # Usage: bench/win32_startup.sh [build folder] [rounds]   (default build/windows, 15 rounds)
 set -euo pipefail
 build=$(realpath "${1:-build/windows}")
@@ -52,28 +50,8 @@ time_to_window() {
     echo $(((end - start) / 1000000))
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
-
 minimal() { time_to_window minimal.exe "Minimal window"; }
 tool() { time_to_window KorvaTool.exe "Korva Install Assistant Ver"; }
 
-minimal >/dev/null
-tool >/dev/null
-: >"$work/minimal.ms"
-: >"$work/tool.ms"
-for round in $(seq "$rounds"); do
-    if ((round % 2)); then
-        t_min=$(minimal)
-        t_tool=$(tool)
-    else
-        t_tool=$(tool)
-        t_min=$(minimal)
-    fi
-    echo "round $round: minimal ${t_min} ms, KorvaTool ${t_tool} ms"
-    echo "$t_min" >>"$work/minimal.ms"
-    echo "$t_tool" >>"$work/tool.ms"
-done
-m_min=$(median <"$work/minimal.ms")
-m_tool=$(median <"$work/tool.ms")
-echo "BENCH win32_startup median of $rounds: minimal ${m_min} ms, KorvaTool ${m_tool} ms," \
-    "ratio $(echo "scale=2; $m_tool / $m_min" | bc) (target at most 1.5)"
+. "$here/side_by_side.sh"
+side_by_side win32_startup "$rounds" 1.5 minimal minimal KorvaTool tool
