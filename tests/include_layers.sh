@@ -5,7 +5,7 @@
 # Usage: tests/include_layers.sh [source folder]   (default src)
 set -eu
 src=${1:-src}
-layers="platform launcher catalogue dialogs source printers package eraser admin app job cli"
+layers="platform launcher catalogue dialogs source printers package eraser admin mainform job app cli"
 status=0
 below=""
 for layer in $layers; do

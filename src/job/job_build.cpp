@@ -6,13 +6,13 @@
 #include <memory>
 
 #include "admin/admin_form.h"
-#include "app/main_form.h"
 #include "catalogue/catalogue.h"
 #include "dialogs/messages.h"
 #include "eraser/rem_form.h"
 #include "job/job_file.h"
 #include "job/job_forms.h"
 #include "job/job_prompter.h"
+#include "mainform/main_form.h"
 #include "package/output_lock.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"

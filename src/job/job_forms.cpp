@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "admin/admin_form.h"
-#include "app/main_form.h"
 #include "eraser/rem_form.h"
+#include "mainform/main_form.h"
 #include "platform/codepage.h"
 #include "platform/console.h"
 #include "printers/entry_line.h"

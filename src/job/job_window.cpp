@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "job/job_window.h"
 
-#include "app/main_form.h"
 #include "catalogue/catalogue.h"
 #include "dialogs/messages.h"
 #include "eraser/rem_form.h"
 #include "job/job_forms.h"
+#include "mainform/main_form.h"
 #include "platform/error.h"
 #include "platform/filesystem.h"
 #include "platform/path.h"

@@ -42,40 +42,31 @@ AppShell::~AppShell() {
 }
 
 void AppShell::start() {
-    // One catalogue object, so the file is read once however many windows ask it.
-    const Catalogue setup(ToolSii_Path_for(program_folder_), "Setup", kMainBuffer);
-    lang_ = choose_language(setup);
+    session_ = std::make_unique<Session>(program_folder_);
     load_qt_translation();
-    catalogue_ = std::make_unique<Catalogue>(setup.with_section(lang_.LangSelect, kMainBuffer));
-    const Catalogue dialog_catalogue = catalogue_->with_section(lang_.LangSelect, kDialogBuffer);
+    const Catalogue dialog_catalogue = session_->dialog_catalogue();
     prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
     wait_ = std::make_unique<Wait_Dialog>(dialog_catalogue);
-
-    job_prompter_ = std::make_unique<job::JobPrompter>(*prompter_);
-    jobs_ = std::make_unique<job::JobSession>(*job_prompter_);
-    Context ctx{
-        *catalogue_, *job_prompter_, real_file_system(), language_codepage(*catalogue_), [] {}, "",
-        ""};
-    ctx.program_folder = program_folder_;
-    ctx.pump = [] { QCoreApplication::processEvents(); };
-    main_form_ = std::make_unique<MainForm>(ctx);
-    main_form_->Main.caption = lang_.title;
-    main_form_->Form_Load_controls();
-    main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *wait_);
+    session_->start(*prompter_, [] { QCoreApplication::processEvents(); });
+    main_window_ = std::make_unique<MainWindow>(session_->main_form(), settings_, *wait_);
     wait_->set_owner(main_window_.get());
     prompter_->set_owner(main_window_.get());
     restore_placement(main_window_.get(), settings_);
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
-    main_window_->set_jobs(*jobs_);
+    main_window_->set_jobs(session_->jobs());
 
     // In the modes that hand over at once the main window never shows: its start-up has not
     // finished when the other window takes its place.
-    if (main_form_->View_Mode == "2") {
-        open_removal_tool(0);
-    } else if (main_form_->View_Mode == "99") {
-        open_admin_window();
-    } else {
-        main_window_->show();
+    switch (session_->mode()) {
+        case ToolMode::removal:
+            open_removal_tool(0);
+            break;
+        case ToolMode::administrator:
+            open_admin_window();
+            break;
+        case ToolMode::installer:
+            main_window_->show();
+            break;
     }
 }
 
@@ -83,7 +74,7 @@ void AppShell::start() {
 // window Yes, No, Cancel and the picker would otherwise be the only English left. Without the
 // translation files they stay English.
 void AppShell::load_qt_translation() {
-    const QString language = qt_language(lang_.LangSelect);
+    const QString language = qt_language(session_->language().LangSelect);
     if (language.isEmpty())
         return;
     auto translator = std::make_unique<QTranslator>();
@@ -105,12 +96,13 @@ QWidget* AppShell::admin_window() {
 
 eraser::RemWindow& AppShell::ensure_removal_window() {
     if (!removal_window_) {
-        removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);
-        removal_window_ = std::make_unique<eraser::RemWindow>(*removal_form_, settings_, *wait_);
+        removal_window_ =
+            std::make_unique<eraser::RemWindow>(session_->removal_form(), settings_, *wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
-        removal_window_->set_jobs(*jobs_);
+        removal_window_->set_jobs(session_->jobs());
         prompter_->set_owner(removal_window_.get());
-        removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
+        const MainForm& main = session_->main_form();
+        removal_window_->load(main.View_Mode, main.Main.caption);
     }
     return *removal_window_;
 }
@@ -133,14 +125,13 @@ void AppShell::bring_to_front(QWidget* from, QWidget* to) {
 }
 
 void AppShell::open_admin_window() {
-    admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
-    admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *wait_);
+    admin_window_ = std::make_unique<AdminWindow>(session_->admin_form(), settings_, *wait_);
     // The main window's place and width, but a height of its own: it holds only the account.
     place_frame(admin_window_.get(), main_window_->pos());
     admin_window_->resize(main_window_->width(), admin_window_->sizeHint().height());
     fit_to_screen(admin_window_.get());
     prompter_->set_owner(admin_window_.get());
-    if (admin_window_->load(main_form_->Main.caption)) {
+    if (admin_window_->load(session_->main_form().Main.caption)) {
         hand_over(main_window_.get(), admin_window_.get());
     }
 }

@@ -7,10 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/main_form.h"
-#include "catalogue/catalogue.h"
-#include "job/job_prompter.h"
-#include "job/job_window.h"
+#include "app/session.h"
 #include "platform/settings.h"
 #include "qt/main_window.h"
 
@@ -20,10 +17,8 @@ namespace korva {
 
 class QtPrompter;
 class Wait_Dialog;
-class AdminForm;
 class AdminWindow;
 namespace eraser {
-class RemForm;
 class RemWindow;
 }  // namespace eraser
 
@@ -37,11 +32,10 @@ class AppShell {
     void start();
 
     MainWindow& main_window() { return *main_window_; }
-    MainForm& main_form() { return *main_form_; }
+    MainForm& main_form() { return session_->main_form(); }
     // Created on first use, as the removal and administrator windows load when first touched.
     QWidget* removal_window();
     QWidget* admin_window();
-    const std::string& LangSelect() const { return lang_.LangSelect; }
 
   private:
     void load_qt_translation();
@@ -53,19 +47,13 @@ class AppShell {
 
     std::string program_folder_;
     SettingsStore& settings_;
-    LanguageChoice lang_;
     std::unique_ptr<QTranslator> qt_translation_;
-    std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<QtPrompter> prompter_;
-    // Between the windows and the prompter: a job opened in a window answers its questions.
-    std::unique_ptr<job::JobPrompter> job_prompter_;
-    std::unique_ptr<job::JobSession> jobs_;
     std::unique_ptr<Wait_Dialog> wait_;
-    std::unique_ptr<MainForm> main_form_;
+    // The models the windows show; it ends before the prompter it asks through.
+    std::unique_ptr<Session> session_;
     std::unique_ptr<MainWindow> main_window_;
-    std::unique_ptr<eraser::RemForm> removal_form_;
     std::unique_ptr<eraser::RemWindow> removal_window_;
-    std::unique_ptr<AdminForm> admin_form_;
     std::unique_ptr<AdminWindow> admin_window_;
 };
 

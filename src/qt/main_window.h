@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/main_form.h"
 #include "dialogs/wait_view.h"
 #include "job/job_window.h"
+#include "mainform/main_form.h"
 #include "platform/settings.h"
 #include "qt/form_binder_qt.h"
 

@@ -27,48 +27,40 @@ WaitDialog& AppShell::LazyWait::get() {
 }
 
 void AppShell::start() {
-    // One catalogue object, so the file is read once however many windows ask it.
-    const Catalogue setup(ToolSii_Path_for(program_folder_), "Setup", kMainBuffer);
-    lang_ = choose_language(setup);
-    catalogue_ = std::make_unique<Catalogue>(setup.with_section(lang_.LangSelect, kMainBuffer));
-    prompter_ =
-        std::make_unique<WinPrompter>(catalogue_->with_section(lang_.LangSelect, kDialogBuffer));
-
-    job_prompter_ = std::make_unique<job::JobPrompter>(*prompter_);
-    jobs_ = std::make_unique<job::JobSession>(*job_prompter_);
-    Context ctx{
-        *catalogue_, *job_prompter_, real_file_system(), language_codepage(*catalogue_), [] {}, "",
-        ""};
-    ctx.program_folder = program_folder_;
-    ctx.pump = pump_paint_messages;
-    main_form_ = std::make_unique<MainForm>(ctx);
-    main_form_->Main.caption = lang_.title;
-    main_form_->Form_Load_controls();
-    main_window_ = std::make_unique<MainWindow>(*main_form_, settings_, *prompter_, wait_);
-    wait_.catalogue = catalogue_.get();
+    session_ = std::make_unique<Session>(program_folder_);
+    prompter_ = std::make_unique<WinPrompter>(session_->dialog_catalogue());
+    session_->start(*prompter_, pump_paint_messages);
+    main_window_ =
+        std::make_unique<MainWindow>(session_->main_form(), settings_, *prompter_, wait_);
+    wait_.catalogue = &session_->catalogue();
     wait_.owner = main_window_->hwnd();
     wait_.prompter = prompter_.get();
-    main_window_->set_jobs(*jobs_);
+    main_window_->set_jobs(session_->jobs());
     prompter_->set_owner(main_window_->hwnd());
     main_window_->restore_placement();
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
 
-    if (main_form_->View_Mode == "2") {
-        open_removal_tool(0);
-    } else if (main_form_->View_Mode == "99") {
-        open_admin_window();
-    } else {
-        main_window_->show();
+    switch (session_->mode()) {
+        case ToolMode::removal:
+            open_removal_tool(0);
+            break;
+        case ToolMode::administrator:
+            open_admin_window();
+            break;
+        case ToolMode::installer:
+            main_window_->show();
+            break;
     }
 }
 
 RemWindow& AppShell::ensure_removal_window() {
     if (!removal_window_) {
-        removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);
-        removal_window_ = std::make_unique<RemWindow>(*removal_form_, settings_, *prompter_, wait_);
+        removal_window_ =
+            std::make_unique<RemWindow>(session_->removal_form(), settings_, *prompter_, wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
-        removal_window_->set_jobs(*jobs_);
-        removal_window_->load(main_form_->View_Mode, main_form_->Main.caption);
+        removal_window_->set_jobs(session_->jobs());
+        const MainForm& main = session_->main_form();
+        removal_window_->load(main.View_Mode, main.Main.caption);
     }
     return *removal_window_;
 }
@@ -85,8 +77,8 @@ void AppShell::open_main_tool(int list_index) {
 }
 
 void AppShell::open_admin_window() {
-    admin_form_ = std::make_unique<AdminForm>(main_form_->context(), lang_.LangSelect);
-    admin_window_ = std::make_unique<AdminWindow>(*admin_form_, settings_, *prompter_, wait_);
+    admin_window_ =
+        std::make_unique<AdminWindow>(session_->admin_form(), settings_, *prompter_, wait_);
     // The main window's position and width, but a height of its own: it holds no more than the
     // account frame.
     RECT main;
@@ -97,7 +89,7 @@ void AppShell::open_admin_window() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     admin_window_->resize(kWindowWidthTwips / twips_per_pixel(admin_window_->hwnd()),
                           own.bottom - own.top);
-    if (admin_window_->load(main_form_->Main.caption))
+    if (admin_window_->load(session_->main_form().Main.caption))
         hand_over(*main_window_, *admin_window_);
 }
 

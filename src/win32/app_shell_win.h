@@ -8,12 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "admin/admin_form.h"
-#include "app/main_form.h"
-#include "catalogue/catalogue.h"
-#include "eraser/rem_form.h"
-#include "job/job_prompter.h"
-#include "job/job_window.h"
+#include "app/session.h"
 #include "platform/settings.h"
 #include "win32/admin_window_win.h"
 #include "win32/main_window_win.h"
@@ -66,18 +61,12 @@ class AppShell {
 
     std::string program_folder_;
     SettingsStore& settings_;
-    LanguageChoice lang_;
-    std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<WinPrompter> prompter_;
-    // Between the windows and the prompter: a job opened in a window answers its questions.
-    std::unique_ptr<job::JobPrompter> job_prompter_;
-    std::unique_ptr<job::JobSession> jobs_;
-    std::unique_ptr<MainForm> main_form_;
+    // The models the windows show; it ends before the prompter it asks through.
+    std::unique_ptr<Session> session_;
     std::unique_ptr<MainWindow> main_window_;
     LazyWait wait_;
-    std::unique_ptr<eraser::RemForm> removal_form_;
     std::unique_ptr<RemWindow> removal_window_;
-    std::unique_ptr<AdminForm> admin_form_;
     std::unique_ptr<AdminWindow> admin_window_;
 };
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "app/main_form.h"
 #include "job/job_window.h"
+#include "mainform/main_form.h"
 #include "win32/tool_window.h"
 
 namespace korva::win32 {

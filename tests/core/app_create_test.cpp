@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "mainform/main_form.h"
 #include "printers/printer_entry.h"
 #include "support/cabinet.h"
 #include "support/form_fixture.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
 #include "launcher/settings.h"
 #include "launcher/sha256.h"
+#include "mainform/main_form.h"
 #include "support/cabinet.h"
 #include "support/form_fixture.h"
 #include "support/recording_views.h"

@@ -2,8 +2,12 @@
 // The main window's start-up: captions, tool modes, initial states, and the stored placement.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/placement.h"
+#include "app/session.h"
 #include "support/form_fixture.h"
+#include "support/scripted_prompter.h"
 
 namespace korva {
 namespace {
@@ -159,6 +163,33 @@ TEST(Startup, ToolModeFillsTheSelector) {
         EXPECT_EQ(selector.item_data, c.data) << c.line;
         EXPECT_EQ(selector.enabled, c.enabled) << c.line;
         EXPECT_EQ(selector.list->index, c.items.empty() ? -1 : 0) << c.line;
+    }
+}
+
+// The run reads Tool.sii once: what the windows show later comes from that one reading.
+TEST(Startup, TheSessionReadsTheCatalogueOnceAndOpensTheWindowOfItsToolMode) {
+    const struct {
+        const char* mode;
+        ToolMode expected;
+    } cases[] = {{"2", ToolMode::removal},
+                 {"99", ToolMode::administrator},
+                 {"1", ToolMode::installer},
+                 {"7", ToolMode::installer}};
+    for (const auto& c : cases) {
+        test::TempDir program;
+        program.write("Tool.sii", std::string("[Languages]\r\nDefault=0x0011\r\n[Setup]\r\n") +
+                                      "ViewSoftware=" + c.mode +
+                                      "\r\nAppNameJp=Tool JP\r\nVersion=1.0\r\n"
+                                      "[StringJp]\r\nChkSI=Silent JP\r\n");
+        Session session(program.folder());
+        std::filesystem::remove(program.path() / "Tool.sii");
+        test::ScriptedPrompter prompter;
+        session.start(prompter, [] {});
+        EXPECT_EQ(session.mode(), c.expected) << c.mode;
+        EXPECT_EQ(session.language().LangSelect, "StringJp");
+        EXPECT_EQ(session.main_form().Main.caption, "Tool JP 1.0");
+        EXPECT_EQ(session.main_form().Chk_SI.caption, "Silent JP");
+        EXPECT_EQ(&session.removal_form(), &session.removal_form());
     }
 }
 

@@ -12,12 +12,12 @@
 #include <sys/stat.h>
 #endif
 
-#include "app/main_form.h"
 #include "eraser/rem_form.h"
 #include "job/job_build.h"
 #include "job/job_file.h"
 #include "job/job_forms.h"
 #include "job/job_window.h"
+#include "mainform/main_form.h"
 #include "package/output_lock.h"
 #include "platform/error.h"
 #include "support/cabinet.h"

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/main_form.h"
 #include "catalogue/catalogue.h"
+#include "mainform/main_form.h"
 #include "platform/filesystem.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main window's side of the Config.ini and launcher script generators: it hands them the
 // controls' values and keeps the default-printer state they produce for the rest of the run.
-#include "app/main_form.h"
+#include "mainform/main_form.h"
 #include "package/config_ini.h"
 #include "package/launcher_scripts.h"
 

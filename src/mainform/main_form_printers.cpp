@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
 #include "dialogs/account_check.h"
 #include "dialogs/messages.h"
+#include "mainform/main_form.h"
 #include "printers/entry_line.h"
 #include "printers/printer_entry.h"
 

@@ -5,8 +5,8 @@
 #include <exception>
 #include <initializer_list>
 
-#include "app/main_form.h"
 #include "dialogs/messages.h"
+#include "mainform/main_form.h"
 #include "platform/path.h"
 #include "source/model_catalogue.h"
 #include "source/package_reader.h"

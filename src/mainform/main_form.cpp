@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Start-up of the main window: captions in the catalogue's order, the tool mode, and the initial
 // state in which only the folder boxes, Browse, the two function boxes, the selector and End work.
-#include "app/main_form.h"
+#include "mainform/main_form.h"
 
 namespace korva {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/main_form.h"
 #include "dialogs/account_check.h"
+#include "mainform/main_form.h"
 #include "package/file_copy.h"
 #include "package/output_lock.h"
 #include "printers/entry_line.h"
