@@ -3,6 +3,8 @@
 // display; the Qt windows only mirror it.
 #pragma once
 
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,5 +37,21 @@ struct ListControl : Control {
 };
 
 using ControlTable = std::vector<std::pair<const char*, Control*>>;
+
+// A control that a window's model names but the window lacks would do nothing, silently. Debug
+// builds and the tests (KORVA_CHECK_BINDINGS set) stop at start-up instead; a user's build keeps
+// the window going.
+inline void check_bindings(const char* window, const std::vector<std::string>& unbound) {
+#ifdef NDEBUG
+    if (std::getenv("KORVA_CHECK_BINDINGS") == nullptr)
+        return;
+#endif
+    if (unbound.empty())
+        return;
+    std::string names;
+    for (const std::string& name : unbound)
+        names += " " + name;
+    throw std::logic_error(std::string(window) + " has no control for:" + names);
+}
 
 }  // namespace korva

@@ -123,7 +123,10 @@ FormBinder::FormBinder(QWidget* window, ControlTable controls) : window_(window)
                               : window->findChild<QWidget*>(QString::fromLatin1(name));
         if (widget)
             bindings_.push_back({control, widget});
+        else
+            unbound_.push_back(name);
     }
+    check_bindings(qPrintable(window->objectName()), unbound_);
 }
 
 static void push_list(QWidget* widget, const ListControl& control) {

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QWidget>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,8 @@ class FormBinder {
     void push();
     // Widget state (typed text, ticks, selections) to the core.
     void pull();
+    // Model names without a widget in the window; empty when the binding is complete.
+    const std::vector<std::string>& unbound() const { return unbound_; }
 
   private:
     struct Binding {
@@ -76,6 +79,7 @@ class FormBinder {
     QWidget* window_;
     // Found once: every event reads and writes all of them.
     std::vector<Binding> bindings_;
+    std::vector<std::string> unbound_;
 };
 
 }  // namespace korva

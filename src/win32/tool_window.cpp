@@ -190,6 +190,7 @@ ToolWindow::ToolWindow(Design design, ControlTable controls, SettingsStore& sett
     hwnd_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(design_.dialog_id),
                                nullptr, dialog_proc, reinterpret_cast<LPARAM>(this));
     binder_ = std::make_unique<FormBinder>(hwnd_, design_.window_name, controls_, design_.ids);
+    check_bindings(design_.window_name, binder_->unbound());
     const HICON big = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
