@@ -40,6 +40,20 @@ void Session::start(Prompter& prompter, std::function<void()> pump) {
     main_form_->Form_Load_controls();
 }
 
+void Session::open_first(const ToolWindows& open) const {
+    switch (mode()) {
+        case ToolMode::removal:
+            open.removal();
+            break;
+        case ToolMode::administrator:
+            open.administrator();
+            break;
+        case ToolMode::installer:
+            open.installer();
+            break;
+    }
+}
+
 eraser::RemForm& Session::removal_form() {
     if (!removal_form_)
         removal_form_ = std::make_unique<eraser::RemForm>(main_form_->context(), lang_.LangSelect);

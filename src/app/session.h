@@ -41,6 +41,13 @@ class Session {
     void start(Prompter& prompter, std::function<void()> pump);
 
     ToolMode mode() const { return tool_mode_of(main_form_->View_Mode); }
+    // What a front end does to open each tool's window.
+    struct ToolWindows {
+        std::function<void()> installer, removal, administrator;
+    };
+    // Opens the window the run starts with: the main window, or the one that takes its place at
+    // once, so the main window never shows in those modes.
+    void open_first(const ToolWindows& open) const;
     MainForm& main_form() { return *main_form_; }
     job::JobSession& jobs() { return *jobs_; }
     // Made when first asked for, as their windows load when first touched.

@@ -55,19 +55,8 @@ void AppShell::start() {
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
     main_window_->set_jobs(session_->jobs());
 
-    // In the modes that hand over at once the main window never shows: its start-up has not
-    // finished when the other window takes its place.
-    switch (session_->mode()) {
-        case ToolMode::removal:
-            open_removal_tool(0);
-            break;
-        case ToolMode::administrator:
-            open_admin_window();
-            break;
-        case ToolMode::installer:
-            main_window_->show();
-            break;
-    }
+    session_->open_first({[this] { main_window_->show(); }, [this] { open_removal_tool(0); },
+                          [this] { open_admin_window(); }});
 }
 
 // Windows shows its own buttons and folder picker in the system's language, so in a Japanese

@@ -40,17 +40,8 @@ void AppShell::start() {
     main_window_->restore_placement();
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
 
-    switch (session_->mode()) {
-        case ToolMode::removal:
-            open_removal_tool(0);
-            break;
-        case ToolMode::administrator:
-            open_admin_window();
-            break;
-        case ToolMode::installer:
-            main_window_->show();
-            break;
-    }
+    session_->open_first({[this] { main_window_->show(); }, [this] { open_removal_tool(0); },
+                          [this] { open_admin_window(); }});
 }
 
 RemWindow& AppShell::ensure_removal_window() {
