@@ -89,16 +89,10 @@ AdminForm::AdminForm(const Context& main_ctx, const std::string& LangSelect)
 }
 
 ControlTable AdminForm::controls() {
-    return {{"Admin_Setting", &Admin_Setting},
-            {"Fra_Admin", &Fra_Admin},
-            {"Lbl_Acount_Name", &Lbl_Acount_Name},
-            {"Acount_Name", &Acount_Name},
-            {"Lbl_Domain_Name", &Lbl_Domain_Name},
-            {"Domain_Name", &Domain_Name},
-            {"Lbl_Password", &Lbl_Password},
-            {"Password", &Password},
-            {"Com_OK", &Com_OK},
-            {"Com_End", &Com_End}};
+    return {
+#define KORVA_WINDOW_DECLARATION "admin/admin_window.def"
+#include "dialogs/declare_control_table.h"
+    };
 }
 
 bool AdminForm::Form_Load(const std::string& main_caption) {

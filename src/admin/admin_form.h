@@ -65,21 +65,29 @@ class AdminForm {
     ControlTable controls();
 
     // ---- controls, named as in the window design
-    Control Admin_Setting;  // the window itself: caption = title
-    Control Fra_Admin;
-    Control Lbl_Acount_Name, Acount_Name;
-    Control Lbl_Domain_Name, Domain_Name;
-    Control Lbl_Password, Password;
-    Control Com_OK, Com_End;
+#define KORVA_WINDOW_DECLARATION "admin/admin_window.def"
+#include "dialogs/declare_members.h"
 
     // ---- window state
-    const std::string& program() const { return program_; }  // {program}
-    const std::string& name() const { return name_; }        // {name}
-    const std::string& dir() const { return dir_; }          // {dir}, set by Com_OK_Click
+    const std::string& program() const {
+        return program_;
+    }  // {program}
+    const std::string& name() const {
+        return name_;
+    }  // {name}
+    const std::string& dir() const {
+        return dir_;
+    }  // {dir}, set by Com_OK_Click
 
-    const Catalogue& catalogue() const { return catalogue_; }
-    const Context& context() const { return ctx_; }
-    Context& context() { return ctx_; }
+    const Catalogue& catalogue() const {
+        return catalogue_;
+    }
+    const Context& context() const {
+        return ctx_;
+    }
+    Context& context() {
+        return ctx_;
+    }
 
     // Expands the tool archive; empty for the platform's expander. Tests swap it.
     CabinetExpander expander;
@@ -103,5 +111,11 @@ class AdminForm {
     // RunAsWithVB.exe was put into {dir} by this Create, so a failure takes it away again.
     bool run_as_copied_ = false;
 };
+
+// The window's control names, for the front ends that find controls by name.
+namespace admin_ui {
+#define KORVA_WINDOW_DECLARATION "admin/admin_window.def"
+#include "dialogs/declare_names.h"
+}  // namespace admin_ui
 
 }  // namespace korva

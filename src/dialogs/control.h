@@ -24,6 +24,9 @@ struct Control {
     int value = 0;        // check box 0/1; option button 1 when selected
     bool enabled = true;
     bool visible = true;
+    // Text boxes: the next push selects the whole text, so that typing replaces it, and clears
+    // the request.
+    bool select_text = false;
 };
 
 // Drop-down lists and list boxes. Some lists live in the package state; `list` then points there

@@ -44,6 +44,7 @@ void DeletionList::click() {
     add_button_.caption = edit_text_;
     delete_button_.enabled = true;
     text_box_.text = state.items[state.index];
+    text_box_.select_text = true;
     clicked_ = state.index;
 }
 
@@ -94,43 +95,10 @@ RemForm::RemForm(const Context& ctx, const std::string& LangSelect)
 }
 
 ControlTable RemForm::controls() {
-    return {{"Rem_Frm", &Rem_Frm},
-            {"Lbl_Soft", &Lbl_Soft},
-            {"cb_SelectSoft", &cb_SelectSoft},
-            {"Lbl_In_Path", &Lbl_In_Path},
-            {"In_Path", &In_Path},
-            {"Lbl_Out_Path", &Lbl_Out_Path},
-            {"Out_Path", &Out_Path},
-            {"Com_Brow", &Com_Brow},
-            {"Fra_Dialog", &Fra_Dialog},
-            {"Opt_Dialog0", &Opt_Dialog0},
-            {"Opt_Dialog1", &Opt_Dialog1},
-            {"Fra_QX", &Fra_QX},
-            {"Chk_QX0", &Chk_QX0},
-            {"Chk_QX1", &Chk_QX1},
-            {"Fra_DelPrinter", &Fra_DelPrinter},
-            {"Txt_DelPrinter", &Txt_DelPrinter},
-            {"Lst_DelPrinter", &Lst_DelPrinter},
-            {"Cmd_DelPrinterAdd", &Cmd_DelPrinterAdd},
-            {"Cmd_DelPrinterDel", &Cmd_DelPrinterDel},
-            {"Fra_DelDriver", &Fra_DelDriver},
-            {"Txt_DelDriver", &Txt_DelDriver},
-            {"Lst_DelDriver", &Lst_DelDriver},
-            {"Cmd_DelDriverAdd", &Cmd_DelDriverAdd},
-            {"Cmd_DelDriverDel", &Cmd_DelDriverDel},
-            {"Fra_UserI", &Fra_UserI},
-            {"Chk_UserI", &Chk_UserI},
-            {"Fra_Admin", &Fra_Admin},
-            {"Lbl_Acount_Name", &Lbl_Acount_Name},
-            {"Acount_Name", &Acount_Name},
-            {"Lbl_Password", &Lbl_Password},
-            {"Password", &Password},
-            {"Lbl_Domain_Name", &Lbl_Domain_Name},
-            {"Domain_Name", &Domain_Name},
-            {"Com_OK", &Com_OK},
-            {"Com_End", &Com_End},
-            {"Com_OpenJob", &Com_OpenJob},
-            {"Com_SaveJob", &Com_SaveJob}};
+    return {
+#define KORVA_WINDOW_DECLARATION "eraser/rem_window.def"
+#include "dialogs/declare_control_table.h"
+    };
 }
 
 std::vector<Control*> admin_group(RemForm& f) {

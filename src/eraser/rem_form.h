@@ -101,23 +101,8 @@ class RemForm {
 
     // ---- controls, named as in the window design; element n of a control array carries n as
     // a suffix (Opt_Dialog0 shows the removal dialog, Opt_Dialog1 does not).
-    Control Rem_Frm;  // the window itself: caption = title
-    Control Lbl_Soft;
-    ListControl cb_SelectSoft;
-    Control Lbl_In_Path, In_Path, Lbl_Out_Path, Out_Path, Com_Brow;
-    Control Fra_Dialog, Opt_Dialog0, Opt_Dialog1;
-    Control Fra_QX, Chk_QX0, Chk_QX1;
-    Control Fra_DelPrinter, Txt_DelPrinter;
-    ListControl Lst_DelPrinter;
-    Control Cmd_DelPrinterAdd, Cmd_DelPrinterDel;
-    Control Fra_DelDriver, Txt_DelDriver;
-    ListControl Lst_DelDriver;
-    Control Cmd_DelDriverAdd, Cmd_DelDriverDel;
-    Control Fra_UserI, Chk_UserI;
-    Control Fra_Admin, Lbl_Acount_Name, Acount_Name, Lbl_Password, Password, Lbl_Domain_Name,
-        Domain_Name;
-    Control Com_OK, Com_End;
-    Control Com_OpenJob, Com_SaveJob;
+#define KORVA_WINDOW_DECLARATION "eraser/rem_window.def"
+#include "dialogs/declare_members.h"
 
     DeletionList printers;
     DeletionList drivers;
@@ -127,9 +112,15 @@ class RemForm {
     // Expands the tool archive; empty for the platform's expander.
     CabinetExpander expander;
 
-    const Catalogue& catalogue() const { return catalogue_; }
-    const Context& context() const { return ctx_; }
-    Context& context() { return ctx_; }
+    const Catalogue& catalogue() const {
+        return catalogue_;
+    }
+    const Context& context() const {
+        return ctx_;
+    }
+    Context& context() {
+        return ctx_;
+    }
 
   private:
     Catalogue catalogue_;           // this window's section
@@ -140,5 +131,11 @@ class RemForm {
 
 // The controls that follow Chk_UserI, in the order the rule switches them.
 std::vector<Control*> admin_group(RemForm& f);
+
+// The window's control names, for the front ends that find controls by name.
+namespace rem_ui {
+#define KORVA_WINDOW_DECLARATION "eraser/rem_window.def"
+#include "dialogs/declare_names.h"
+}  // namespace rem_ui
 
 }  // namespace korva::eraser

@@ -83,27 +83,8 @@ class MainForm {
     bool Create_SetupVBE();
 
     // ---- controls of the window, named as in the window design
-    Control Main;  // the window itself: caption = title
-    Control Label14;
-    ListControl cb_SelectSoft;
-    Control Label1, In_Path, Label2, Out_Path, Com_Brow;
-    Control Frame3, Chk_SI, Chk_UserI;
-    Control Frame6, Label6, Acount_Name, Label8, Domain_Name, Label9, Password;
-    Control Label15;
-    ListControl Language_Name;
-    Control Frame7, Chk_DlgReboot, Frame2, S_Yes, S_No;
-    Control Frame5, Chk_AutoConfig, Label10, Label3;
-    ListControl Model_Name;
-    Control Label11;
-    ListControl Emu_Name;
-    Control Label5, IP_Address, Label4, Printer_Name;
-    Control Frame1, D_Yes, D_No;
-    Control Frame4, P_Standard, P_Qx, Frame8, Pr_Raw, Pr_Lpr;
-    Control Label12, Protocol_Raw, Label13, Protocol_Lpr;
-    Control Add, Delete;
-    ListControl Printer_List;
-    Control Com_OK, Com_End;
-    Control Com_OpenJob, Com_SaveJob;
+#define KORVA_WINDOW_DECLARATION "mainform/main_window.def"
+#include "dialogs/declare_members.h"
 
     // ---- state fields
     PackageState pkg;
@@ -127,8 +108,12 @@ class MainForm {
     std::vector<std::string> Engine_Dll;
     std::vector<std::string> Engine_V5;
 
-    const Catalogue& catalogue() const { return ctx_.catalogue; }
-    Context& context() { return ctx_; }
+    const Catalogue& catalogue() const {
+        return ctx_.catalogue;
+    }
+    Context& context() {
+        return ctx_;
+    }
 
     // Selects one option of a pair and clears its partner, as option buttons in one frame do.
     static void select_option(Control& chosen, Control& partner);
@@ -139,5 +124,11 @@ class MainForm {
 
 // The silent-install group and the user-install group, in the order the rules enable them.
 std::vector<Control*> silent_install_group(MainForm& f);
+
+// The window's control names, for the front ends that find controls by name.
+namespace main_ui {
+#define KORVA_WINDOW_DECLARATION "mainform/main_window.def"
+#include "dialogs/declare_names.h"
+}  // namespace main_ui
 
 }  // namespace korva

@@ -16,44 +16,46 @@
 
 #include "app/placement.h"
 #include "qt/hand_over_qt.h"
+#include "qt/window_events_qt.h"
 
 namespace korva {
 
 AdminWindow::AdminWindow(AdminForm& form, SettingsStore& settings, WaitView& wait)
     : form_(form), settings_(settings), wait_(wait) {
-    setObjectName("Admin_Setting");
+    setObjectName(admin_ui::Admin_Setting);
     build();
     binder_ = std::make_unique<FormBinder>(this, form_.controls());
-
-    connect(findChild<QPushButton*>("Com_OK"), &QPushButton::clicked, this, [this] {
-        binder_->pull();
-        form_.Com_OK_Click(wait_, *this);
-        binder_->push();
-    });
-    connect(findChild<QPushButton*>("Com_End"), &QPushButton::clicked, this, &QWidget::close);
+    wire_events(this, form_);
 }
 
 void AdminWindow::build() {
-    auto* frame = named<QGroupBox>("Fra_Admin");
+    auto* frame = named<QGroupBox>(admin_ui::Fra_Admin);
     auto* grid = new QGridLayout(frame);
-    auto* password = named<QLineEdit>("Password");
+    auto* password = named<QLineEdit>(admin_ui::Password);
     hide_password(password);
-    add_labelled_rows(grid, {
-                                {"Lbl_Acount_Name", named<QLineEdit>("Acount_Name")},
-                                {"Lbl_Domain_Name", named<QLineEdit>("Domain_Name")},
-                                {"Lbl_Password", password},
-                            });
+    add_labelled_rows(grid,
+                      {
+                          {admin_ui::Lbl_Acount_Name, named<QLineEdit>(admin_ui::Acount_Name)},
+                          {admin_ui::Lbl_Domain_Name, named<QLineEdit>(admin_ui::Domain_Name)},
+                          {admin_ui::Lbl_Password, password},
+                      });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(named<QPushButton>("Com_OK"));
-    buttons->addWidget(named<QPushButton>("Com_End"));
+    buttons->addWidget(named<QPushButton>(admin_ui::Com_OK));
+    buttons->addWidget(named<QPushButton>(admin_ui::Com_End));
 
     auto* root = new QVBoxLayout(this);
     root->addWidget(frame);
     root->addLayout(buttons);
     root->addStretch();
     setMinimumWidth(420);
+}
+
+void AdminWindow::run(const std::function<void()>& handler) {
+    binder_->pull();
+    handler();
+    binder_->push();
 }
 
 bool AdminWindow::load(const std::string& main_caption) {

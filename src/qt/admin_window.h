@@ -4,17 +4,19 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "admin/admin_form.h"
+#include "app/window_events.h"
 #include "dialogs/wait_view.h"
 #include "platform/settings.h"
 #include "qt/form_binder_qt.h"
 
 namespace korva {
 
-class AdminWindow : public QWidget, public OwnerView {
+class AdminWindow : public QWidget, public WindowActions {
     Q_OBJECT
   public:
     // wait: the waiting dialog shown during Create. settings: where closing stores the placement.
@@ -28,6 +30,12 @@ class AdminWindow : public QWidget, public OwnerView {
 
     AdminForm& form() { return form_; }
     void set_visible(bool visible) override { setVisible(visible); }
+    // Runs a core handler between reading the widgets and showing the result.
+    void run(const std::function<void()>& handler);
+    WaitView& wait_view() override { return wait_; }
+    job::JobSession* jobs() override { return nullptr; }
+    void close_window() override { close(); }
+    void tool_selected() override {}
 
   protected:
     void closeEvent(class QCloseEvent* event) override;

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QSignalBlocker>
+#include <utility>
 
 namespace korva {
 
@@ -154,7 +155,7 @@ static void push_list(QWidget* widget, const ListControl& control) {
     }
 }
 
-static void push_control(QWidget* widget, const Control& control) {
+static void push_control(QWidget* widget, Control& control) {
     if (auto* list_control = dynamic_cast<const ListControl*>(&control)) {
         push_list(widget, *list_control);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -173,6 +174,8 @@ static void push_control(QWidget* widget, const Control& control) {
             if (!edit->hasFocus())
                 edit->setCursorPosition(0);
         }
+        if (std::exchange(control.select_text, false))
+            edit->selectAll();
     }
     widget->setEnabled(control.enabled);
     if (!widget->isWindow())

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/window_events.h"
 #include "dialogs/wait_view.h"
 #include "job/job_window.h"
 #include "mainform/main_form.h"
@@ -14,7 +15,7 @@
 
 namespace korva {
 
-class MainWindow : public QWidget, public OwnerView {
+class MainWindow : public QWidget, public WindowActions {
     Q_OBJECT
   public:
     MainWindow(MainForm& form, SettingsStore& settings, WaitView& wait);
@@ -23,6 +24,11 @@ class MainWindow : public QWidget, public OwnerView {
     // Runs a core handler between reading the widgets and showing the result.
     void run(const std::function<void()>& handler);
     void set_visible(bool visible) override { setVisible(visible); }
+    WaitView& wait_view() override { return wait_; }
+    job::JobSession* jobs() override { return jobs_; }
+    void close_window() override { close(); }
+    // The main tool's choice opens the window to its full height, the removal tool's hands over.
+    void tool_selected() override;
 
     // The other half of a hand-over back to this window: the selector takes the position the
     // removal window's selector had, and its rule runs as if the user had chosen it.
@@ -35,12 +41,9 @@ class MainWindow : public QWidget, public OwnerView {
 
   protected:
     void closeEvent(class QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build();
-    void connect_events();
-    void cb_SelectSoft_Click();
 
     MainForm& form_;
     SettingsStore& settings_;

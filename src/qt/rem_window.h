@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/window_events.h"
 #include "dialogs/wait_view.h"
 #include "eraser/rem_form.h"
 #include "job/job_window.h"
@@ -16,7 +17,7 @@
 
 namespace korva::eraser {
 
-class RemWindow : public QWidget, public OwnerView {
+class RemWindow : public QWidget, public WindowActions {
     Q_OBJECT
   public:
     // wait: the waiting dialog shown during Create. settings: the placement shared with the main
@@ -42,15 +43,17 @@ class RemWindow : public QWidget, public OwnerView {
     // Runs a core handler between reading the widgets and showing the result.
     void run(const std::function<void()>& handler);
     void set_visible(bool visible) override { setVisible(visible); }
+    WaitView& wait_view() override { return wait_; }
+    job::JobSession* jobs() override { return jobs_; }
+    void close_window() override { close(); }
+    // The removal tool's choice opens the window to its full height, the main tool's hands over.
+    void tool_selected() override;
 
   protected:
     void closeEvent(class QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build();
-    void connect_events();
-    void cb_SelectSoft_Click();
     void take_focus_request(DeletionList& list);
 
     job::JobSession* jobs_ = nullptr;

@@ -9,13 +9,7 @@ namespace korva::win32 {
 
 namespace {
 
-constexpr ControlId kIds[] = {
-    {"Fra_Admin", IDC_ADM_FRA_ADMIN},     {"Lbl_Acount_Name", IDC_ADM_LBL_ACOUNT_NAME},
-    {"Acount_Name", IDC_ADM_ACOUNT_NAME}, {"Lbl_Domain_Name", IDC_ADM_LBL_DOMAIN_NAME},
-    {"Domain_Name", IDC_ADM_DOMAIN_NAME}, {"Lbl_Password", IDC_ADM_LBL_PASSWORD},
-    {"Password", IDC_ADM_PASSWORD},       {"Com_OK", IDC_ADM_COM_OK},
-    {"Com_End", IDC_ADM_COM_END},
-};
+constexpr ControlId kIds[] = {KORVA_ADM_CONTROL_IDS};
 
 constexpr Anchor kAnchors[] = {
     {IDC_ADM_FRA_ADMIN, 0, 100, 0, 0},   {IDC_ADM_ACOUNT_NAME, 0, 100, 0, 0},
@@ -27,9 +21,11 @@ constexpr Anchor kAnchors[] = {
 
 AdminWindow::AdminWindow(AdminForm& form, SettingsStore& settings, WinPrompter& prompter,
                          WaitView& wait)
-    : ToolWindow({IDD_ADMIN, "Admin_Setting", kIds, kAnchors}, form.controls(), settings, prompter),
+    : ToolWindow({IDD_ADMIN, admin_ui::Admin_Setting, kIds, kAnchors}, form.controls(), settings,
+                 prompter),
       form_(form),
       wait_(wait) {
+    wire_events(form_);
     SendDlgItemMessageW(hwnd(), IDC_ADM_PASSWORD, EM_SETPASSWORDCHAR, L'*', 0);
     // Enter in any box creates, as the window holds nothing else to confirm.
     SendMessageW(hwnd(), DM_SETDEFID, IDC_ADM_COM_OK, 0);
@@ -42,15 +38,6 @@ bool AdminWindow::load(const std::string& main_caption) {
     if (must_end)
         close();
     return !must_end;
-}
-
-void AdminWindow::on_command(int id, int code, HWND) {
-    if (code != BN_CLICKED)
-        return;
-    if (id == IDC_ADM_COM_OK)
-        run([this] { form_.Com_OK_Click(wait_, *this); });
-    if (id == IDC_ADM_COM_END)
-        close();
 }
 
 }  // namespace korva::win32

@@ -21,8 +21,9 @@ class AdminWindow : public ToolWindow {
 
     AdminForm& form() { return form_; }
 
-  protected:
-    void on_command(int id, int code, HWND control) override;
+    WaitView& wait_view() override { return wait_; }
+    job::JobSession* jobs() override { return nullptr; }
+    void tool_selected() override {}
 
   private:
     AdminForm& form_;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -107,12 +108,14 @@ void push_list(HWND hwnd, Kind kind, const ListControl& control) {
     SendMessageW(hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0);
 }
 
-void push_control(HWND hwnd, const Control& control) {
+void push_control(HWND hwnd, Control& control) {
     const Kind kind = kind_of(hwnd);
     if (auto* list_control = dynamic_cast<const ListControl*>(&control)) {
         push_list(hwnd, kind, *list_control);
     } else if (kind == Kind::Edit) {
         set_text(hwnd, control.text);
+        if (std::exchange(control.select_text, false))
+            SendMessageW(hwnd, EM_SETSEL, 0, -1);
     } else if (kind != Kind::Other) {
         set_text(hwnd, control.caption);
         if (kind == Kind::Check || kind == Kind::Option) {

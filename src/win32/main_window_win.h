@@ -27,14 +27,15 @@ class MainWindow : public ToolWindow {
     // Tool switch to the removal window, with the list position its selector should take.
     std::function<void(int list_index)> open_removal_tool;
 
+    WaitView& wait_view() override { return *wait_; }
+    job::JobSession* jobs() override { return jobs_; }
+    // The main tool's choice opens the window to its full height, the removal tool's hands over.
+    void tool_selected() override;
+
   protected:
-    void on_command(int id, int code, HWND control) override;
     void after_push() override;
 
   private:
-    void cb_SelectSoft_Click();
-    void on_click(int id);
-
     MainForm& form_;
     WaitView* wait_;
     job::JobSession* jobs_ = nullptr;

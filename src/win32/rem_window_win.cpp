@@ -16,45 +16,7 @@ namespace {
 
 constexpr UINT kHandBackMessage = WM_APP + 1;
 
-constexpr ControlId kIds[] = {
-    {"Lbl_Soft", IDC_REM_LBL_SOFT},
-    {"cb_SelectSoft", IDC_REM_SELECTSOFT},
-    {"Line1", IDC_REM_LINE1},
-    {"Lbl_In_Path", IDC_REM_LBL_IN_PATH},
-    {"In_Path", IDC_REM_IN_PATH},
-    {"Lbl_Out_Path", IDC_REM_LBL_OUT_PATH},
-    {"Out_Path", IDC_REM_OUT_PATH},
-    {"Com_Brow", IDC_REM_COM_BROW},
-    {"Fra_Dialog", IDC_REM_FRA_DIALOG},
-    {"Opt_Dialog0", IDC_REM_OPT_DIALOG0},
-    {"Opt_Dialog1", IDC_REM_OPT_DIALOG1},
-    {"Fra_QX", IDC_REM_FRA_QX},
-    {"Chk_QX0", IDC_REM_CHK_QX0},
-    {"Chk_QX1", IDC_REM_CHK_QX1},
-    {"Fra_UserI", IDC_REM_FRA_USERI},
-    {"Chk_UserI", IDC_REM_CHK_USERI},
-    {"Fra_Admin", IDC_REM_FRA_ADMIN},
-    {"Lbl_Acount_Name", IDC_REM_LBL_ACOUNT_NAME},
-    {"Acount_Name", IDC_REM_ACOUNT_NAME},
-    {"Lbl_Password", IDC_REM_LBL_PASSWORD},
-    {"Password", IDC_REM_PASSWORD},
-    {"Lbl_Domain_Name", IDC_REM_LBL_DOMAIN_NAME},
-    {"Domain_Name", IDC_REM_DOMAIN_NAME},
-    {"Fra_DelPrinter", IDC_REM_FRA_DELPRINTER},
-    {"Txt_DelPrinter", IDC_REM_TXT_DELPRINTER},
-    {"Cmd_DelPrinterAdd", IDC_REM_CMD_DELPRINTERADD},
-    {"Cmd_DelPrinterDel", IDC_REM_CMD_DELPRINTERDEL},
-    {"Lst_DelPrinter", IDC_REM_LST_DELPRINTER},
-    {"Fra_DelDriver", IDC_REM_FRA_DELDRIVER},
-    {"Txt_DelDriver", IDC_REM_TXT_DELDRIVER},
-    {"Cmd_DelDriverAdd", IDC_REM_CMD_DELDRIVERADD},
-    {"Cmd_DelDriverDel", IDC_REM_CMD_DELDRIVERDEL},
-    {"Lst_DelDriver", IDC_REM_LST_DELDRIVER},
-    {"Com_OK", IDC_REM_COM_OK},
-    {"Com_End", IDC_REM_COM_END},
-    {"Com_OpenJob", IDC_REM_COM_OPENJOB},
-    {"Com_SaveJob", IDC_REM_COM_SAVEJOB},
-};
+constexpr ControlId kIds[] = {KORVA_REM_CONTROL_IDS};
 
 constexpr Anchor kAnchors[] = {
     {IDC_REM_LINE1, 0, 100, 0, 0},
@@ -104,9 +66,11 @@ void fit_horizontal_extent(HWND list) {
 
 RemWindow::RemWindow(eraser::RemForm& form, SettingsStore& settings, WinPrompter& prompter,
                      WaitView& wait)
-    : ToolWindow({IDD_REMOVAL, "Rem_Frm", kIds, kAnchors}, form.controls(), settings, prompter),
+    : ToolWindow({IDD_REMOVAL, eraser::rem_ui::Rem_Frm, kIds, kAnchors}, form.controls(), settings,
+                 prompter),
       form_(form),
       wait_(wait) {
+    wire_events(form_);
     SendDlgItemMessageW(hwnd(), IDC_REM_PASSWORD, EM_SETPASSWORDCHAR, L'*', 0);
     binder().push();
     after_push();
@@ -143,7 +107,7 @@ INT_PTR RemWindow::key_in_list(int key, HWND list) {
                                                             : 0;
     if (!button || !IsWindowEnabled(GetDlgItem(hwnd(), button)))
         return -1;
-    on_click(button);
+    on_command(button, BN_CLICKED, GetDlgItem(hwnd(), button));
     return -2;
 }
 
@@ -163,67 +127,6 @@ void RemWindow::take_focus_request(eraser::DeletionList& list) {
     list.focus_request.clear();
 }
 
-void RemWindow::on_click(int id) {
-    switch (id) {
-        case IDC_REM_CHK_USERI:
-            return run([this] { form_.Chk_UserI_Click(); });
-        case IDC_REM_COM_BROW:
-            return run([this] { form_.Com_Brow_Click(); });
-        case IDC_REM_CMD_DELPRINTERADD:
-            return run([this] { form_.Cmd_DelPrinterAdd_Click(); });
-        case IDC_REM_CMD_DELPRINTERDEL:
-            return run([this] { form_.Cmd_DelPrinterDel_Click(); });
-        case IDC_REM_CMD_DELDRIVERADD:
-            return run([this] { form_.Cmd_DelDriverAdd_Click(); });
-        case IDC_REM_CMD_DELDRIVERDEL:
-            return run([this] { form_.Cmd_DelDriverDel_Click(); });
-        case IDC_REM_COM_OK:
-            return run([this] { form_.Com_OK_Click(wait_, *this); });
-        case IDC_REM_COM_OPENJOB:
-            return run([this] { jobs_->Com_OpenJob_Click(form_); });
-        case IDC_REM_COM_SAVEJOB:
-            return run([this] { jobs_->Com_SaveJob_Click(form_); });
-        case IDC_REM_COM_END:
-            return close();
-        default:
-            return;
-    }
-}
-
-// The entry picked for editing has its whole text selected, so typing replaces it.
-void RemWindow::entry_clicked(int text_box, const std::function<void()>& handler) {
-    run(handler);
-    SendDlgItemMessageW(hwnd(), text_box, EM_SETSEL, 0, -1);
-}
-
-void RemWindow::on_command(int id, int code, HWND control) {
-    switch (code) {
-        case BN_CLICKED:
-            return on_click(id);
-        case LBN_SELCHANGE:  // same value as CBN_SELCHANGE
-            if (id == IDC_REM_LST_DELPRINTER)
-                return entry_clicked(IDC_REM_TXT_DELPRINTER,
-                                     [this] { form_.Lst_DelPrinter_Click(); });
-            if (id == IDC_REM_LST_DELDRIVER)
-                return entry_clicked(IDC_REM_TXT_DELDRIVER,
-                                     [this] { form_.Lst_DelDriver_Click(); });
-            if (id == IDC_REM_SELECTSOFT)
-                return cb_SelectSoft_Click();
-            return;
-        case EN_SETFOCUS:
-            if (id == IDC_REM_IN_PATH) {
-                run([this] { form_.In_Path_GotFocus(); });
-                caret_to_start(control);
-            } else if (id == IDC_REM_OUT_PATH) {
-                run([this] { form_.Out_Path_GotFocus(); });
-                caret_to_start(control);
-            }
-            return;
-        default:
-            return;
-    }
-}
-
 void RemWindow::select_tool(int list_index) {
     ListControl& selector = form_.cb_SelectSoft;
     if (list_index < 0 || list_index >= selector.list->count())
@@ -231,11 +134,10 @@ void RemWindow::select_tool(int list_index) {
     binder().pull();
     selector.list->index = list_index;
     binder().push();
-    cb_SelectSoft_Click();
+    tool_selected();
 }
 
-void RemWindow::cb_SelectSoft_Click() {
-    binder().pull();
+void RemWindow::tool_selected() {
     const int tool = form_.selected_tool();
     if (tool == 1) {
         if (open_main_tool)

@@ -30,15 +30,16 @@ class RemWindow : public ToolWindow {
 
     eraser::RemForm& form() { return form_; }
 
+    WaitView& wait_view() override { return wait_; }
+    job::JobSession* jobs() override { return jobs_; }
+    // The removal tool's choice opens the window to its full height, the main tool's hands over.
+    void tool_selected() override;
+
   protected:
-    void on_command(int id, int code, HWND control) override;
     void after_push() override;
     INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   private:
-    void on_click(int id);
-    void cb_SelectSoft_Click();
-    void entry_clicked(int text_box, const std::function<void()>& handler);
     void take_focus_request(eraser::DeletionList& list);
     INT_PTR key_in_list(int key, HWND list);
 

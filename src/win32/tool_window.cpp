@@ -590,6 +590,25 @@ void ToolWindow::run(const std::function<void()>& handler) {
     after_push();
 }
 
+void ToolWindow::on_command(int id, int code, HWND control) {
+    WindowEvent event;
+    if (code == BN_CLICKED || code == CBN_SELCHANGE) {  // CBN_SELCHANGE == LBN_SELCHANGE
+        event = WindowEvent::Click;
+    } else if (code == EN_SETFOCUS) {
+        event = WindowEvent::GotFocus;
+    } else {
+        return;
+    }
+    for (const WiredEvent& wired : events_) {
+        if (wired.id != id || wired.event != event)
+            continue;
+        run(wired.handler);
+        if (event == WindowEvent::GotFocus)
+            caret_to_start(control);
+        return;
+    }
+}
+
 void ToolWindow::caret_to_start(HWND edit) {
     PostMessageW(edit, EM_SETSEL, 0, 0);
 }

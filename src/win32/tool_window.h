@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "app/window_events.h"
 #include "dialogs/wait_view.h"
 #include "platform/settings.h"
 #include "win32/form_binder_win.h"
@@ -30,7 +31,7 @@ struct Anchor {
 // Pixels per twip of the monitor the window is on: 15 twips per pixel at 96 DPI.
 int twips_per_pixel(HWND hwnd);
 
-class ToolWindow : public OwnerView {
+class ToolWindow : public WindowActions {
   public:
     struct Design {
         int dialog_id;
@@ -56,6 +57,7 @@ class ToolWindow : public OwnerView {
     void set_visible(bool visible) override;
     // Stores the placement and ends the program, as closing any tool window does.
     void close();
+    void close_window() override { close(); }
     void set_height_twips(int height);
     // A size in pixels, made to fit the work area of the window's monitor.
     void resize(int width, int height);
@@ -69,8 +71,17 @@ class ToolWindow : public OwnerView {
     void run(const std::function<void()>& handler);
 
   protected:
-    // A command of one of the window's controls; the user's, never one sent while pushing.
-    virtual void on_command(int id, int code, HWND control) = 0;
+    // Every event the window's declaration lists, each to its handler on form.
+    template <typename Form>
+    void wire_events(Form& form) {
+        for (const EventRow<Form>& row : window_events<Form>()) {
+            events_.push_back({binder().id_of(row.control), row.event,
+                               [this, &form, handle = row.handle] { handle(form, *this); }});
+        }
+    }
+    // A command of one of the window's controls; the user's, never one sent while pushing. The
+    // wired handler runs; a list's selection and a click both arrive as its Click.
+    virtual void on_command(int id, int code, HWND control);
     // After every push: what the binder cannot carry (list extent, focus requests).
     virtual void after_push() {}
     virtual INT_PTR on_message(UINT message, WPARAM wparam, LPARAM lparam);
@@ -84,6 +95,11 @@ class ToolWindow : public OwnerView {
     WinPrompter& prompter_;
 
   private:
+    struct WiredEvent {
+        int id;
+        WindowEvent event;
+        std::function<void()> handler;
+    };
     struct Laid {
         HWND hwnd;
         RECT rect;
@@ -107,6 +123,7 @@ class ToolWindow : public OwnerView {
     SettingsStore& settings_;
     HWND hwnd_ = nullptr;
     std::unique_ptr<FormBinder> binder_;
+    std::vector<WiredEvent> events_;
     std::vector<Laid> layout_;
     SIZE design_size_{};
     // How far the client may fall short of the design before the window scrolls (negative).

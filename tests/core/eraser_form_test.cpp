@@ -281,6 +281,8 @@ TEST(RemovalLists, DeleteActsOnTheEntryLastClickedInItsOwnList) {
     // The driver list is still editing its entry.
     EXPECT_TRUE(r.drivers.editing());
     EXPECT_EQ(r.Txt_DelDriver.text, "D2");
+    // Its text comes selected, so that typing replaces it.
+    EXPECT_TRUE(r.Txt_DelDriver.select_text);
     EXPECT_TRUE(r.Cmd_DelDriverDel.enabled);
 }
 

@@ -321,7 +321,7 @@ TEST(Win32Program, RemovalWindowEditsItsListsAndMakesAPackage) {
     program.start();
     HWND removal = program.wait_window(IDC_REM_COM_OK);
     ASSERT_NE(removal, nullptr);
-    EXPECT_FALSE(enabled(removal, IDC_REM_SELECTSOFT));
+    EXPECT_FALSE(enabled(removal, IDC_REM_CB_SELECTSOFT));
 
     set_text(removal, IDC_REM_TXT_DELPRINTER, "Front Desk");
     click(removal, IDC_REM_CMD_DELPRINTERADD);
