@@ -31,7 +31,13 @@ bool program_name_is_plain(const std::string& program);
 // {name} of a ProgExe value: the text before its last "."; the whole value when it has none.
 std::string program_base_name(const std::string& program);
 
-class AdminForm {
+// The controls of the administrator window, named as in the window design.
+struct AdminControls {
+#define KORVA_WINDOW_DECLARATION "admin/admin_window.def"
+#include "dialogs/declare_members.h"
+};
+
+class AdminForm : public AdminControls {
   public:
     // main_ctx: the main window's context, whose file system, prompter, event pump and folders
     // this window shares. Texts are looked up in section LangSelect + "2" through the 500
@@ -64,30 +70,14 @@ class AdminForm {
     // Every control with its name, the window itself first.
     ControlTable controls();
 
-    // ---- controls, named as in the window design
-#define KORVA_WINDOW_DECLARATION "admin/admin_window.def"
-#include "dialogs/declare_members.h"
-
     // ---- window state
-    const std::string& program() const {
-        return program_;
-    }  // {program}
-    const std::string& name() const {
-        return name_;
-    }  // {name}
-    const std::string& dir() const {
-        return dir_;
-    }  // {dir}, set by Com_OK_Click
+    const std::string& program() const { return program_; }  // {program}
+    const std::string& name() const { return name_; }        // {name}
+    const std::string& dir() const { return dir_; }          // {dir}, set by Com_OK_Click
 
-    const Catalogue& catalogue() const {
-        return catalogue_;
-    }
-    const Context& context() const {
-        return ctx_;
-    }
-    Context& context() {
-        return ctx_;
-    }
+    const Catalogue& catalogue() const { return catalogue_; }
+    const Context& context() const { return ctx_; }
+    Context& context() { return ctx_; }
 
     // Expands the tool archive; empty for the platform's expander. Tests swap it.
     CabinetExpander expander;

@@ -53,7 +53,14 @@ class DeletionList {
     int clicked_ = -1;
 };
 
-class RemForm {
+// The controls of the removal window, named as in the window design; element n of a control
+// array carries n as a suffix (Opt_Dialog0 shows the removal dialog, Opt_Dialog1 does not).
+struct RemControls {
+#define KORVA_WINDOW_DECLARATION "eraser/rem_window.def"
+#include "dialogs/declare_members.h"
+};
+
+class RemForm : public RemControls {
   public:
     // ctx: the program's context; only its catalogue file is used, through this window's own
     // section (LangSelect followed by "2") and the 500-character buffer of every other window.
@@ -99,11 +106,6 @@ class RemForm {
     // What the writer reads from the window, at the time of the step that needs it.
     RemovalPackage package() const;
 
-    // ---- controls, named as in the window design; element n of a control array carries n as
-    // a suffix (Opt_Dialog0 shows the removal dialog, Opt_Dialog1 does not).
-#define KORVA_WINDOW_DECLARATION "eraser/rem_window.def"
-#include "dialogs/declare_members.h"
-
     DeletionList printers;
     DeletionList drivers;
 
@@ -112,15 +114,9 @@ class RemForm {
     // Expands the tool archive; empty for the platform's expander.
     CabinetExpander expander;
 
-    const Catalogue& catalogue() const {
-        return catalogue_;
-    }
-    const Context& context() const {
-        return ctx_;
-    }
-    Context& context() {
-        return ctx_;
-    }
+    const Catalogue& catalogue() const { return catalogue_; }
+    const Context& context() const { return ctx_; }
+    Context& context() { return ctx_; }
 
   private:
     Catalogue catalogue_;           // this window's section

@@ -16,7 +16,13 @@
 
 namespace korva {
 
-class MainForm {
+// The controls of the main window, named as in the window design.
+struct MainControls {
+#define KORVA_WINDOW_DECLARATION "mainform/main_window.def"
+#include "dialogs/declare_members.h"
+};
+
+class MainForm : public MainControls {
   public:
     explicit MainForm(Context ctx);
     MainForm(const MainForm&) = delete;
@@ -82,10 +88,6 @@ class MainForm {
     bool Create_ConfigINI();
     bool Create_SetupVBE();
 
-    // ---- controls of the window, named as in the window design
-#define KORVA_WINDOW_DECLARATION "mainform/main_window.def"
-#include "dialogs/declare_members.h"
-
     // ---- state fields
     PackageState pkg;
     // The analysis puts the installer folder it found into In_Path in place of the folder the
@@ -108,12 +110,8 @@ class MainForm {
     std::vector<std::string> Engine_Dll;
     std::vector<std::string> Engine_V5;
 
-    const Catalogue& catalogue() const {
-        return ctx_.catalogue;
-    }
-    Context& context() {
-        return ctx_;
-    }
+    const Catalogue& catalogue() const { return ctx_.catalogue; }
+    Context& context() { return ctx_; }
 
     // Selects one option of a pair and clears its partner, as option buttons in one frame do.
     static void select_option(Control& chosen, Control& partner);
