@@ -66,26 +66,18 @@ void set_text(HWND hwnd, const std::string& text) {
         SetWindowTextW(hwnd, wide(text).c_str());
 }
 
-std::vector<std::string> combo_items(HWND combo) {
+// The items of a drop-down or a list box, which answer the same three questions under messages
+// of their own.
+std::vector<std::string> items_of(HWND hwnd, bool combo) {
+    const UINT count_message = combo ? CB_GETCOUNT : LB_GETCOUNT;
+    const UINT length_message = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+    const UINT text_message = combo ? CB_GETLBTEXT : LB_GETTEXT;
     std::vector<std::string> items;
-    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    const auto count = SendMessageW(hwnd, count_message, 0, 0);
     for (WPARAM i = 0; i < static_cast<WPARAM>(count > 0 ? count : 0); ++i) {
-        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        const auto length = SendMessageW(hwnd, length_message, i, 0);
         std::wstring item(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-        item.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-        items.push_back(narrow(item));
-    }
-    return items;
-}
-
-std::vector<std::string> list_items(HWND list) {
-    std::vector<std::string> items;
-    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (WPARAM i = 0; i < static_cast<WPARAM>(count > 0 ? count : 0); ++i) {
-        const auto length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
-        std::wstring item(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+        SendMessageW(hwnd, text_message, i, reinterpret_cast<LPARAM>(item.data()));
         item.resize(static_cast<std::size_t>(length > 0 ? length : 0));
         items.push_back(narrow(item));
     }
@@ -95,7 +87,7 @@ std::vector<std::string> list_items(HWND list) {
 void push_list(HWND hwnd, Kind kind, const ListControl& control) {
     const std::vector<std::string>& items = control.list->items;
     const bool combo = kind == Kind::Combo;
-    if ((combo ? combo_items(hwnd) : list_items(hwnd)) != items) {
+    if (items_of(hwnd, combo) != items) {
         SendMessageW(hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
         for (const std::string& item : items) {
             const std::wstring text = wide(item);
