@@ -134,10 +134,11 @@ void compact_layouts(QWidget* window) {
     }
 }
 
-void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name) {
+void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* selector_name,
+                       const char* line_name) {
     auto* top = new QHBoxLayout;
     top->addWidget(named<QLabel>(label_name));
-    top->addWidget(named<QComboBox>("cb_SelectSoft"), 1);
+    top->addWidget(named<QComboBox>(selector_name), 1);
     top->addStretch(2);
     root->addLayout(top);
     auto* line = named<QFrame>(line_name);
@@ -145,10 +146,10 @@ void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* li
     root->addWidget(line);
 }
 
-void add_command_row(QVBoxLayout* root) {
+void add_command_row(QVBoxLayout* root, std::initializer_list<const char*> button_names) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (const char* name : {"Com_OpenJob", "Com_SaveJob", "Com_OK", "Com_End"})
+    for (const char* name : button_names)
         buttons->addWidget(named<QPushButton>(name));
     root->addLayout(buttons);
 }

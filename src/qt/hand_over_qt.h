@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <initializer_list>
 
 class QVBoxLayout;
 
@@ -25,9 +26,11 @@ inline constexpr int kCompactMargin = 6;
 void compact_layouts(QWidget* window);
 
 // The tool selector both tool windows carry at their top, with its label and the line below.
-void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* line_name);
-// The row of commands at the bottom of the tool windows: Open job, Save job, Create and Exit.
-void add_command_row(QVBoxLayout* root);
+void add_tool_selector(QVBoxLayout* root, const char* label_name, const char* selector_name,
+                       const char* line_name);
+// The row of commands at the bottom of the tool windows (Open job, Save job, Create and Exit),
+// right-aligned in the order given.
+void add_command_row(QVBoxLayout* root, std::initializer_list<const char*> button_names);
 
 class SettingsStore;
 

@@ -181,7 +181,7 @@ MainWindow::MainWindow(MainForm& form, SettingsStore& settings, WaitView& wait)
 
 void MainWindow::build() {
     auto* root = new QVBoxLayout(this);
-    add_tool_selector(root, main_ui::Label14, main_ui::Line1);
+    add_tool_selector(root, main_ui::Label14, main_ui::cb_SelectSoft, main_ui::Line1);
 
     // Both columns grow with the window, so the folder boxes show more of long paths.
     auto* columns = new QHBoxLayout;
@@ -197,7 +197,8 @@ void MainWindow::build() {
     columns->addWidget(silent_block(), 2);
     root->addLayout(columns, 1);
 
-    add_command_row(root);
+    add_command_row(
+        root, {main_ui::Com_OpenJob, main_ui::Com_SaveJob, main_ui::Com_OK, main_ui::Com_End});
     compact_layouts(this);
 }
 

@@ -114,7 +114,7 @@ RemWindow::RemWindow(RemForm& form, SettingsStore& settings, WaitView& wait)
 
 void RemWindow::build() {
     auto* root = new QVBoxLayout(this);
-    add_tool_selector(root, rem_ui::Lbl_Soft, rem_ui::Line1);
+    add_tool_selector(root, rem_ui::Lbl_Soft, rem_ui::cb_SelectSoft, rem_ui::Line1);
     root->addWidget(paths_block());
 
     auto* columns = new QHBoxLayout;
@@ -135,7 +135,8 @@ void RemWindow::build() {
         3);
     root->addLayout(columns, 1);
 
-    add_command_row(root);
+    add_command_row(root,
+                    {rem_ui::Com_OpenJob, rem_ui::Com_SaveJob, rem_ui::Com_OK, rem_ui::Com_End});
     compact_layouts(this);
 }
 
