@@ -1,7 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # Start-up of KorvaTool.exe to its shown main window under Wine and a virtual display, against a
-# minimal Win32 window program built the same way, side by side in one run (side_by_side.sh).
+# minimal Win32 window program built the same way, side by side in one run (side_by_side.sh);
+# then the bare dialog of the main window's template against the same minimal window.
 # Usage: bench/win32_startup.sh [build folder] [rounds]   (default build/windows, 15 rounds)
 set -euo pipefail
 build=$(realpath "${1:-build/windows}")
@@ -15,6 +16,8 @@ work=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows -o "$work/minimal.exe" \
     "$here/minimal_window.cpp"
+x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows -I"$build/generated" \
+    -I"$here/../src" -o "$work/bare_dialog.exe" "$here/bare_dialog.cpp" -lcomctl32
 cp "$build/bin/KorvaTool.exe" "$build/bin/Tool.bin" "$build/bin/Tool.sii" "$work/"
 # A persistent server, so that no run pays for starting it or for a first-run prefix update.
 wineserver -p 2>/dev/null || true
@@ -52,6 +55,10 @@ time_to_window() {
 
 minimal() { time_to_window minimal.exe "Minimal window"; }
 tool() { time_to_window KorvaTool.exe "Korva Install Assistant Ver"; }
+dialog() { time_to_window bare_dialog.exe "Bare dialog"; }
 
 . "$here/side_by_side.sh"
 side_by_side win32_startup "$rounds" 1.5 minimal minimal KorvaTool tool
+# Where the time goes: the main window's controls alone, created from its template and shown by
+# a program that does nothing else, against the same minimal window.
+side_by_side win32_startup_template "$rounds" 1.5 minimal minimal bare_dialog dialog
