@@ -83,9 +83,10 @@ void DeletionList::del() {
 }
 
 RemForm::RemForm(const Context& ctx, const std::string& LangSelect)
-    : printers("Txt_DelPrinter", Txt_DelPrinter, Lst_DelPrinter, Cmd_DelPrinterAdd,
+    : printers(rem_ui::Txt_DelPrinter, Txt_DelPrinter, Lst_DelPrinter, Cmd_DelPrinterAdd,
                Cmd_DelPrinterDel),
-      drivers("Txt_DelDriver", Txt_DelDriver, Lst_DelDriver, Cmd_DelDriverAdd, Cmd_DelDriverDel),
+      drivers(rem_ui::Txt_DelDriver, Txt_DelDriver, Lst_DelDriver, Cmd_DelDriverAdd,
+              Cmd_DelDriverDel),
       catalogue_(ctx.catalogue.with_section(LangSelect + "2", kDialogBuffer)),
       selector_catalogue_(ctx.catalogue.with_section(LangSelect, kDialogBuffer)),
       // No package language here: the removal package is for machines of the catalogue's.
