@@ -18,7 +18,9 @@ x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows -o "$work/minimal.e
     "$here/minimal_window.cpp"
 x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows -I"$build/generated" \
     -I"$here/../src" -o "$work/bare_dialog.exe" "$here/bare_dialog.cpp" -lcomctl32
-cp "$build/bin/KorvaTool.exe" "$build/bin/Tool.bin" "$build/bin/Tool.sii" "$work/"
+# The program as it ships: stripped, from the zip's folder that scripts/build-windows fills.
+shipped=$(ls -d "$build"/dist/KorvaTool-*-win64 | tail -1)
+cp "$shipped/KorvaTool.exe" "$shipped/Tool.bin" "$shipped/Tool.sii" "$work/"
 # A persistent server, so that no run pays for starting it or for a first-run prefix update.
 wineserver -p 2>/dev/null || true
 wine-stable cmd /c exit >/dev/null 2>&1 || true

@@ -319,7 +319,7 @@ void ToolWindow::record_layout() {
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        layout_.push_back({control, r, grow ? *grow : fixed, shrink ? *shrink : fixed});
+        layout_.push_back({control, r, grow ? *grow : fixed, shrink ? *shrink : fixed, r});
     }
     min_shift_known_ = false;
 }
@@ -401,19 +401,25 @@ void ToolWindow::apply_layout() {
     laying_out_ = true;
     const SIZE shift = fit_scroll_bars();
     laying_out_ = false;
+    // A control already in place is left alone: under Wine every move costs the window server
+    // a round trip, and a window is laid out several times before it first shows.
     HDWP batch = BeginDeferWindowPos(static_cast<int>(layout_.size()));
-    for (const Laid& laid : layout_) {
+    bool moved = false;
+    for (Laid& laid : layout_) {
         RECT r = placed(laid, static_cast<int>(shift.cx), static_cast<int>(shift.cy));
         OffsetRect(&r, -scroll_.x, -scroll_.y);
-        if (batch) {
-            batch = DeferWindowPos(batch, laid.hwnd, nullptr, r.left, r.top, r.right - r.left,
-                                   r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        if (!batch || EqualRect(&r, &laid.at))
+            continue;
+        batch = DeferWindowPos(batch, laid.hwnd, nullptr, r.left, r.top, r.right - r.left,
+                               r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        laid.at = r;
+        moved = true;
     }
     if (batch)
         EndDeferWindowPos(batch);
     // Group boxes paint only their border; a moved one leaves its old border behind.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    if (moved)
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ToolWindow::scroll(int bar, int code) {

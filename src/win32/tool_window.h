@@ -105,6 +105,7 @@ class ToolWindow : public WindowActions {
         RECT rect;
         Anchor grow;
         Anchor shrink;
+        RECT at;  // where the control is now, in client coordinates
     };
 
     static INT_PTR CALLBACK dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
