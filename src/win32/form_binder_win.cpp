@@ -100,6 +100,20 @@ void push_list(HWND hwnd, Kind kind, const ListControl& control) {
     SendMessageW(hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0);
 }
 
+// The model sets every option of a group itself. Checking an automatic option would also walk
+// its group to clear the others, which under Wine costs several milliseconds each time; for
+// that one message it is a plain option. The message also keeps the tab stop on the checked
+// option only, so it is sent for every option.
+void set_check(HWND hwnd, bool checked) {
+    const auto style = static_cast<WPARAM>(GetWindowLongW(hwnd, GWL_STYLE) & 0xFFFF);
+    const bool automatic = checked && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+    if (automatic)
+        SendMessageW(hwnd, BM_SETSTYLE, (style & ~BS_TYPEMASK) | BS_RADIOBUTTON, FALSE);
+    SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (automatic)
+        SendMessageW(hwnd, BM_SETSTYLE, style, FALSE);
+}
+
 void push_control(HWND hwnd, Control& control) {
     const Kind kind = kind_of(hwnd);
     if (auto* list_control = dynamic_cast<const ListControl*>(&control)) {
@@ -110,9 +124,8 @@ void push_control(HWND hwnd, Control& control) {
             SendMessageW(hwnd, EM_SETSEL, 0, -1);
     } else if (kind != Kind::Other) {
         set_text(hwnd, control.caption);
-        if (kind == Kind::Check || kind == Kind::Option) {
-            SendMessageW(hwnd, BM_SETCHECK, control.value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
+        if (kind == Kind::Check || kind == Kind::Option)
+            set_check(hwnd, control.value != 0);
     }
     if (static_cast<bool>(IsWindowEnabled(hwnd)) != control.enabled)
         EnableWindow(hwnd, control.enabled ? TRUE : FALSE);

@@ -215,6 +215,12 @@ TEST(Win32Program, MainWindowMakesASilentAndUserInstallPackage) {
     EXPECT_EQ(text_of(GetDlgItem(main, IDC_MAIN_PROTOCOL_RAW)), L"9100");
     EXPECT_FALSE(text_of(GetDlgItem(main, IDC_MAIN_CHK_SI)).empty());
     EXPECT_EQ(SendDlgItemMessageW(main, IDC_MAIN_PASSWORD, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    // Only the checked option of a group is a tab stop, and every option still checks itself.
+    for (int id : {IDC_MAIN_S_YES, IDC_MAIN_S_NO}) {
+        const LONG style = GetWindowLongW(GetDlgItem(main, id), GWL_STYLE);
+        EXPECT_EQ((style & WS_TABSTOP) != 0, IsDlgButtonChecked(main, id) == BST_CHECKED);
+        EXPECT_EQ(style & BS_TYPEMASK, BS_AUTORADIOBUTTON);
+    }
 
     // An empty source folder: the message box belongs to the main window and is answered.
     click_later(main, IDC_MAIN_CHK_SI);
