@@ -776,4 +776,8 @@ std::string name_comparison_key(const std::string& path) {
     return path;
 }
 
+std::string short_path(const std::string& path) {
+    return path;
+}
+
 }  // namespace korva

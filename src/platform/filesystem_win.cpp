@@ -952,4 +952,15 @@ std::string name_comparison_key(const std::string& path) {
     return length > 0 ? narrow(upper) : path;
 }
 
+std::string short_path(const std::string& path) {
+    const std::wstring full = system_path(path);
+    const DWORD length = ::GetShortPathNameW(full.c_str(), nullptr, 0);
+    std::wstring shorter(length, L'\0');
+    if (length == 0 || ::GetShortPathNameW(full.c_str(), shorter.data(), length) >= length)
+        return path;
+    shorter.resize(length - 1);
+    const std::string text = narrow(without_long_prefix(shorter));
+    return ends_with_sep(path) ? with_trailing_sep(text) : text;
+}
+
 }  // namespace korva

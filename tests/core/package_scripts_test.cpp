@@ -243,10 +243,13 @@ TEST(LauncherScripts, EncoderThatWritesNothingIsAFailure) {
 }
 
 // The encoder takes its file names in the ANSI code page; an output folder named in another
-// script still gets the same scripts, and the temporary folder used for them is gone.
+// script still gets the same scripts, and the temporary folder used for them is gone. On Windows
+// the temporary folder lies under such a name too, as under a Japanese user name on a Western
+// system.
 TEST(LauncherScripts, OutputFolderTheCodePageCannotNameGetsTheSameScripts) {
-    test::TempDir tmp;
-    const test::ScopedEnv private_tmp(test::kTempFolderVariable, tmp.folder());
+    test::TempDir base;
+    const std::string temp = kWindowsHost ? base.mkdir("Temp \xe3\x83\x84") : base.folder();
+    const test::ScopedEnv private_tmp(test::kTempFolderVariable, temp);
     for (const char* name :
          {"Ausgabe \xc3\xab", "T\xc3\xabst \xe3\x83\x84\xe3\x83\xbc\xe3\x83\xab"}) {
         SCOPED_TRACE(name);
@@ -262,7 +265,7 @@ TEST(LauncherScripts, OutputFolderTheCodePageCannotNameGetsTheSameScripts) {
         EXPECT_EQ(test::folder_names(test::utf8_path(folder)), kBothScripts);
         const std::string encoded = test::read_file(folder + "setup.vbe");
         EXPECT_EQ(decode_script(encoded, h.ctx.codepage).text, golden("setup_default.vbs"));
-        for (const std::string& entry : test::folder_names(tmp.path()))
+        for (const std::string& entry : test::folder_names(test::utf8_path(temp)))
             EXPECT_FALSE(entry.starts_with("korva-encode-")) << entry;
     }
 }
