@@ -243,9 +243,8 @@ TEST(LauncherScripts, EncoderThatWritesNothingIsAFailure) {
 }
 
 // The encoder takes its file names in the ANSI code page; an output folder named in another
-// script still gets the same scripts, and the temporary folder used for them is gone. On Windows
-// the temporary folder lies under such a name too, as under a Japanese user name on a Western
-// system.
+// script still gets the same scripts, also from a temporary folder so named (Windows), and that
+// temporary folder is gone.
 TEST(LauncherScripts, OutputFolderTheCodePageCannotNameGetsTheSameScripts) {
     test::TempDir base;
     const std::string temp = kWindowsHost ? base.mkdir("Temp \xe3\x83\x84") : base.folder();

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Environment variables set for one test and put back afterwards. Values are UTF-8, also on
-// Windows, where the C library's narrow variables would be in the ANSI code page.
+// Environment variables set for one test and put back afterwards, in UTF-8 also on Windows.
 #pragma once
 
 #include <cstdlib>
