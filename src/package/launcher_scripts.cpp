@@ -131,16 +131,13 @@ void encode(const std::string& vbs, const std::string& encoded, const std::strin
 
 // The encoder takes its file names in the ANSI code page. Where the output folder's name holds a
 // character that code page lacks, the script is encoded in a private temporary folder instead and
-// the result moved into place; the temporary folder is gone again when this ends. A temporary
-// folder under a user name of another script is named by its 8.3 form.
+// the result moved into place; the temporary folder is gone again when this ends.
 class EncodingFolder {
   public:
     EncodingFolder(const std::string& output_folder, const Context& ctx) : fs_(ctx.fs) {
-        path_ = output_folder;
-        if (ctx.codepage.can_hold(path_))
-            return;
-        temporary_ = fs_.make_temp_folder("korva-encode-");
-        path_ = ctx.codepage.can_hold(temporary_) ? temporary_ : short_path(temporary_);
+        if (!ctx.codepage.can_hold(output_folder))
+            temporary_ = fs_.make_temp_folder("korva-encode-");
+        path_ = temporary_.empty() ? output_folder : temporary_;
     }
     ~EncodingFolder() {
         if (!temporary_.empty())

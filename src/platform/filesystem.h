@@ -138,11 +138,6 @@ FileSystem& real_file_system();
 // Windows (every letter, not only ASCII), unchanged on Linux, whose names are case-sensitive.
 std::string name_comparison_key(const std::string& path);
 
-// The path of an existing item in 8.3 names where its volume keeps them (Windows), so that a
-// program taking its arguments in the ANSI code page can open it whatever the names' script;
-// otherwise, and on Linux, the path unchanged.
-std::string short_path(const std::string& path);
-
 // Wildcard match of one name against a pattern with '*' and '?', case ignored for ASCII letters,
 // with the file-search rules of Windows: "*.*" and "name.*" also match names without a dot, "*."
 // matches only names without one, and a '?' before a dot or at the end may match nothing.

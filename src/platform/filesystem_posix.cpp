@@ -776,8 +776,4 @@ std::string name_comparison_key(const std::string& path) {
     return path;
 }
 
-std::string short_path(const std::string& path) {
-    return path;
-}
-
 }  // namespace korva

@@ -896,6 +896,27 @@ std::string RealFileSystem::canonical(const std::string& path) {
     return ends_with_sep(path) ? with_trailing_sep(text) : text;
 }
 
+namespace {
+
+// The programs started on files in a temporary folder (the cabinet expander, the script encoder)
+// take their arguments in the ANSI code page: a folder under a name in another script, such as a
+// Japanese user name on a Western system, is named by its 8.3 form where its volume keeps one.
+std::wstring ascii_form(const std::wstring& folder) {
+    const auto is_ascii = [](const std::wstring& text) {
+        return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+    };
+    if (is_ascii(folder))
+        return folder;
+    const DWORD size = ::GetShortPathNameW(folder.c_str(), nullptr, 0);
+    std::wstring shorter(size, L'\0');
+    if (size == 0 || ::GetShortPathNameW(folder.c_str(), shorter.data(), size) >= size)
+        return folder;
+    shorter.resize(size - 1);
+    return is_ascii(shorter) ? shorter : folder;
+}
+
+}  // namespace
+
 std::string RealFileSystem::make_temp_folder(const std::string& prefix) {
     if (prefix.find_first_of(kPathSeps) != std::string::npos)
         fail("Invalid temporary folder prefix", prefix);
@@ -904,7 +925,7 @@ std::string RealFileSystem::make_temp_folder(const std::string& prefix) {
     if (length == 0 || length > base.size())
         fail("No temporary folder", "TEMP", ::GetLastError());
     base.resize(length);
-    const std::string folder = with_trailing_sep(narrow(base)) + prefix;
+    const std::string folder = with_trailing_sep(narrow(ascii_form(base))) + prefix;
     OwnerOnly security(folder, true);
     std::random_device random;
     std::uniform_int_distribution<int> pick(0, 35);
@@ -950,17 +971,6 @@ std::string name_comparison_key(const std::string& path) {
                                        static_cast<int>(wide.size()), upper.data(),
                                        static_cast<int>(upper.size()), nullptr, nullptr, 0);
     return length > 0 ? narrow(upper) : path;
-}
-
-std::string short_path(const std::string& path) {
-    const std::wstring full = system_path(path);
-    const DWORD length = ::GetShortPathNameW(full.c_str(), nullptr, 0);
-    std::wstring shorter(length, L'\0');
-    if (length == 0 || ::GetShortPathNameW(full.c_str(), shorter.data(), length) >= length)
-        return path;
-    shorter.resize(length - 1);
-    const std::string text = narrow(without_long_prefix(shorter));
-    return ends_with_sep(path) ? with_trailing_sep(text) : text;
 }
 
 }  // namespace korva
