@@ -412,8 +412,10 @@ void ToolWindow::apply_layout() {
             continue;
         batch = DeferWindowPos(batch, laid.hwnd, nullptr, r.left, r.top, r.right - r.left,
                                r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        laid.at = r;
-        moved = true;
+        if (batch) {
+            laid.at = r;
+            moved = true;
+        }
     }
     if (batch)
         EndDeferWindowPos(batch);
