@@ -30,7 +30,11 @@ QString qt_language(const std::string& LangSelect) {
 }  // namespace
 
 AppShell::AppShell(std::string program_folder, SettingsStore& settings)
-    : program_folder_(std::move(program_folder)), settings_(settings) {}
+    : program_folder_(std::move(program_folder)), settings_(settings), wait_([this] {
+          auto dialog = std::make_unique<Wait_Dialog>(session_->dialog_catalogue());
+          dialog->set_owner(main_window_.get());
+          return dialog;
+      }) {}
 
 // The dialogs are children of the main window once it owns them, so they go first; otherwise the
 // window would delete them a second time.
@@ -44,12 +48,9 @@ AppShell::~AppShell() {
 void AppShell::start() {
     session_ = std::make_unique<Session>(program_folder_);
     load_qt_translation();
-    const Catalogue dialog_catalogue = session_->dialog_catalogue();
-    prompter_ = std::make_unique<QtPrompter>(dialog_catalogue);
-    wait_ = std::make_unique<Wait_Dialog>(dialog_catalogue);
+    prompter_ = std::make_unique<QtPrompter>(session_->dialog_catalogue());
     session_->start(*prompter_, [] { QCoreApplication::processEvents(); });
-    main_window_ = std::make_unique<MainWindow>(session_->main_form(), settings_, *wait_);
-    wait_->set_owner(main_window_.get());
+    main_window_ = std::make_unique<MainWindow>(session_->main_form(), settings_, wait_);
     prompter_->set_owner(main_window_.get());
     restore_placement(main_window_.get(), settings_);
     main_window_->open_removal_tool = [this](int index) { open_removal_tool(index); };
@@ -86,7 +87,7 @@ QWidget* AppShell::admin_window() {
 eraser::RemWindow& AppShell::ensure_removal_window() {
     if (!removal_window_) {
         removal_window_ =
-            std::make_unique<eraser::RemWindow>(session_->removal_form(), settings_, *wait_);
+            std::make_unique<eraser::RemWindow>(session_->removal_form(), settings_, wait_);
         removal_window_->open_main_tool = [this](int index) { open_main_tool(index); };
         removal_window_->set_jobs(session_->jobs());
         prompter_->set_owner(removal_window_.get());
@@ -114,7 +115,7 @@ void AppShell::bring_to_front(QWidget* from, QWidget* to) {
 }
 
 void AppShell::open_admin_window() {
-    admin_window_ = std::make_unique<AdminWindow>(session_->admin_form(), settings_, *wait_);
+    admin_window_ = std::make_unique<AdminWindow>(session_->admin_form(), settings_, wait_);
     // The main window's place and width, but a height of its own: it holds only the account.
     place_frame(admin_window_.get(), main_window_->pos());
     admin_window_->resize(main_window_->width(), admin_window_->sizeHint().height());

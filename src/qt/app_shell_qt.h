@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/session.h"
+#include "dialogs/wait_view.h"
 #include "platform/settings.h"
 #include "qt/main_window.h"
 
@@ -49,7 +50,7 @@ class AppShell {
     SettingsStore& settings_;
     std::unique_ptr<QTranslator> qt_translation_;
     std::unique_ptr<QtPrompter> prompter_;
-    std::unique_ptr<Wait_Dialog> wait_;
+    LazyWaitView<Wait_Dialog> wait_;
     // The models the windows show; it ends before the prompter it asks through.
     std::unique_ptr<Session> session_;
     std::unique_ptr<MainWindow> main_window_;

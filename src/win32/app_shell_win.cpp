@@ -9,21 +9,17 @@
 namespace korva::win32 {
 
 AppShell::AppShell(std::string program_folder, SettingsStore& settings)
-    : program_folder_(std::move(program_folder)), settings_(settings) {}
+    : program_folder_(std::move(program_folder)), settings_(settings), wait_([this] {
+          auto dialog = std::make_unique<WaitDialog>(session_->catalogue(), main_window_->hwnd());
+          prompter_->set_stand_in(dialog->hwnd());
+          return dialog;
+      }) {}
 
 AppShell::~AppShell() {
     admin_window_.reset();
     removal_window_.reset();
-    wait_.dialog.reset();
+    wait_.reset();
     main_window_.reset();
-}
-
-WaitDialog& AppShell::LazyWait::get() {
-    if (!dialog) {
-        dialog = std::make_unique<WaitDialog>(*catalogue, owner);
-        prompter->set_stand_in(dialog->hwnd());
-    }
-    return *dialog;
 }
 
 void AppShell::start() {
@@ -32,9 +28,6 @@ void AppShell::start() {
     session_->start(*prompter_, pump_paint_messages);
     main_window_ =
         std::make_unique<MainWindow>(session_->main_form(), settings_, *prompter_, wait_);
-    wait_.catalogue = &session_->catalogue();
-    wait_.owner = main_window_->hwnd();
-    wait_.prompter = prompter_.get();
     main_window_->set_jobs(session_->jobs());
     prompter_->set_owner(main_window_->hwnd());
     main_window_->restore_placement();
@@ -99,7 +92,7 @@ bool AppShell::is_dialog_message(MSG& msg) {
             return handled;
         }
     }
-    if (wait_.dialog && wait_.dialog->hwnd() == root)
+    if (wait_.dialog() && wait_.dialog()->hwnd() == root)
         return IsDialogMessageW(root, &msg) != 0;
     return false;
 }

@@ -39,33 +39,13 @@ class AppShell {
     void open_admin_window();
     bool is_dialog_message(MSG& msg);
 
-    // The waiting dialog is made when Create first shows it: most runs never create anything,
-    // and the window appears sooner without it. It needs the main window as its owner.
-    struct LazyWait : WaitView {
-        const Catalogue* catalogue = nullptr;
-        HWND owner = nullptr;
-        WinPrompter* prompter = nullptr;
-        std::unique_ptr<WaitDialog> dialog;
-        WaitDialog& get();
-        void show_creating() override { get().show_creating(); }
-        void refresh() override { get().refresh(); }
-        void progress(std::uint64_t done, std::uint64_t total) override {
-            get().progress(done, total);
-        }
-        void show_finished() override { get().show_finished(); }
-        void hide() override {
-            if (dialog)
-                dialog->hide();
-        }
-    };
-
     std::string program_folder_;
     SettingsStore& settings_;
     std::unique_ptr<WinPrompter> prompter_;
     // The models the windows show; it ends before the prompter it asks through.
     std::unique_ptr<Session> session_;
     std::unique_ptr<MainWindow> main_window_;
-    LazyWait wait_;
+    LazyWaitView<WaitDialog> wait_;
     std::unique_ptr<RemWindow> removal_window_;
     std::unique_ptr<AdminWindow> admin_window_;
 };

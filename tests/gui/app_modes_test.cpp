@@ -15,6 +15,7 @@
 #include "platform/settings.h"
 #include "qt/app_shell_qt.h"
 #include "qt/hand_over_qt.h"
+#include "qt/wait_dialog.h"
 #include "support/temp_dir.h"
 
 using namespace korva;
@@ -84,6 +85,12 @@ class AppModesTest : public QObject {
                  QStringList({"Installer package", "Removal package"}));
         QVERIFY(selector_enabled(&p.shell->main_window()));
         QVERIFY(!p.shell->removal_window());
+        // The waiting dialog is made, over the main window, only when a Create first shows it.
+        MainWindow& main = p.shell->main_window();
+        QVERIFY(main.findChildren<Wait_Dialog*>().isEmpty());
+        main.wait_view().show_creating();
+        QCOMPARE(main.findChildren<Wait_Dialog*>().size(), 1);
+        main.wait_view().hide();
     }
 
     void modeOneLocksTheSelectorToTheInstaller() {
