@@ -7,6 +7,9 @@
 set -euo pipefail
 build=$(realpath "${1:-build/windows}")
 rounds=${2:-15}
+# The program as it ships: stripped, from the zip's folder that scripts/build-windows fills.
+shipped=$(ls -d "$build"/dist/KorvaTool-*-win64 2>/dev/null | tail -1 || true)
+[ -n "$shipped" ] || { echo "no packed program in $build/dist: run scripts/build-windows" >&2; exit 1; }
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$rounds"
@@ -18,8 +21,6 @@ x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows -o "$work/minimal.e
     "$here/minimal_window.cpp"
 x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows -I"$build/generated" \
     -I"$here/../src" -o "$work/bare_dialog.exe" "$here/bare_dialog.cpp" -lcomctl32
-# The program as it ships: stripped, from the zip's folder that scripts/build-windows fills.
-shipped=$(ls -d "$build"/dist/KorvaTool-*-win64 | tail -1)
 cp "$shipped/KorvaTool.exe" "$shipped/Tool.bin" "$shipped/Tool.sii" "$work/"
 # A persistent server, so that no run pays for starting it or for a first-run prefix update.
 wineserver -p 2>/dev/null || true
